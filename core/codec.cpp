@@ -1,0 +1,131 @@
+// Bit buffer and document codec. Both passes read the source one byte at a time through the
+// stream's buffering; the output is assembled in a spare file and moved into place only once
+// every byte is written and the file is closed.
+#include "codec.h"
+
+#include "files.h"
+#include "pipeline.h"
+#include "screen.h"
+
+#include <cwchar>
+
+wchar_t bufOpen[PathRoom];
+wchar_t bufSave[PathRoom];
+uint32_t pocet;
+
+static const wchar_t *const Warring = L"Warring";
+
+static bool Fail(const wchar_t *text) {
+    ScreenMessage(text, Warring, OwnerNone);
+    return false;
+}
+
+bool Pole(uint32_t *poc) {
+    FILE *fr = OpenRead(bufOpen);
+    if (!fr)
+        return Fail(L"Can't open file 1");
+    uint32_t count = 0;
+    while (count <= MaxPOC && std::fgetc(fr) != EOF)
+        count++;
+    bool readError = std::ferror(fr) != 0;
+    std::fclose(fr);
+    if (readError)
+        return Fail(L"Can't read the source file");
+    *poc = count;
+    return true;
+}
+
+bool TextBinary() {
+    FILE *fr = OpenRead(bufOpen);
+    if (!fr)
+        return Fail(L"Can't open file-reading");
+    // Start at entry 0 whatever an earlier stopped Run left in the cursor.
+    pocet = 0;
+    const uint32_t entries = 8 * POC;
+    bool grew = false;
+    int c;
+    while ((c = std::fgetc(fr)) != EOF) {
+        if (pocet >= entries) {
+            grew = true;
+            break;
+        }
+        PrintBinToPoint(c);
+    }
+    bool readError = std::ferror(fr) != 0;
+    std::fclose(fr);
+    if (readError)
+        return Fail(L"Can't read the source file");
+    if (grew || pocet != entries)
+        return Fail(L"The source file changed while it was read. Please run again");
+    return true;
+}
+
+void PrintBinToPoint(int32_t x) {
+    const int CISLO = 8;
+    char buffer[CISLO];
+    for (int i = 0; i < CISLO; i++) {
+        buffer[i] = (x & 1) ? '1' : '0';
+        x >>= 1;
+    }
+    for (int i = CISLO - 1; i >= 0; i--)
+        pBuf[pocet++] = buffer[i];
+}
+
+bool OutputPath(wchar_t *out) {
+    const wchar_t *suffix = std::wcsrchr(bufOpen, L'.');
+    if (!suffix)
+        suffix = L"(2)";
+    size_t head = std::wcslen(bufSave), tail = std::wcslen(suffix);
+    if (head + tail >= static_cast<size_t>(PathRoom)) {
+        out[0] = 0;
+        return false;
+    }
+    std::wmemcpy(out, bufSave, head);
+    std::wmemcpy(out + head, suffix, tail + 1);
+    return true;
+}
+
+// Packs the bit buffer into fw; false on a write error.
+static bool WriteBytes(FILE *fw) {
+    for (uint32_t i = 0; i < POC; i++) {
+        unsigned set = 0;
+        int cis = 128;
+        for (int b = 0; b < 8; b++) {
+            if (pBuf[pocet] & 1)
+                set += cis;
+            pocet++;
+            cis /= 2;
+        }
+        if (std::fputc(static_cast<int>(set), fw) == EOF)
+            return false;
+    }
+    return true;
+}
+
+bool BinaryText() {
+    pocet = 0;
+    wchar_t path[PathRoom];
+    if (!OutputPath(path))
+        return Fail(L"The save path is too long. Please choose a shorter one");
+    wchar_t spare[SpareRoom];
+    FILE *fw = CanReplace(path) ? CreateSpare(path, spare, SpareRoom) : nullptr;
+    if (!fw)
+        return Fail(L"Can't open file-save");
+    bool written = WriteBytes(fw);
+    written = std::fclose(fw) == 0 && written;
+    if (!written) {
+        RemoveFile(spare);
+        return Fail(L"Can't write file-save. Is the disk full?");
+    }
+    if (!ReplaceFile(spare, path)) {
+        RemoveFile(spare);
+        return Fail(L"Can't open file-save");
+    }
+    return true;
+}
+
+void ResetCodecState() {
+    bufOpen[0] = 0;
+    bufSave[0] = 0;
+    pocet = 0;
+}

@@ -1,0 +1,33 @@
+// The bit buffer and the document codec: counting the source, loading it into the bit buffer
+// one bit per entry, and packing the entries back into the bytes of the output document.
+#pragma once
+
+#include <cstdint>
+
+// Room of a path buffer: 254 wide characters and a terminator.
+const int PathRoom = 255;
+
+extern wchar_t bufOpen[PathRoom]; // source path, chosen with Open
+extern wchar_t bufSave[PathRoom]; // target path, chosen with Save as
+extern uint32_t pocet;            // bit cursor: next entry to fill or read
+
+// Counting pass: number of bytes of the source into *poc. Stops counting once the count passes
+// the largest size a Run accepts, so the count never wraps. False after its message.
+bool Pole(uint32_t *poc);
+
+// Loading pass: fills the 8 x POC entries of pBuf from the source. False after its message.
+bool TextBinary();
+
+// Appends the 8 bits of byte value x at pocet, most significant first, as 48 ("0") or 49 ("1").
+void PrintBinToPoint(int32_t x);
+
+// Forms the output path, packs the 8 x POC entries into bytes and writes them there.
+// False after its message; then nothing is left at the output path.
+bool BinaryText();
+
+// The output path: bufSave followed by the suffix of bufOpen (from its last '.'), or by "(2)"
+// when bufOpen holds no '.'. False when that does not fit PathRoom; out is then empty.
+bool OutputPath(wchar_t *out);
+
+// Back to program start: empty paths, cursor at 0.
+void ResetCodecState();

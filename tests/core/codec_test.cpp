@@ -1,0 +1,3 @@
+#include "codec.h"
+#include <gtest/gtest.h>
+TEST(Placeholder, Builds) { SUCCEED(); }
