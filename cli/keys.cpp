@@ -1,0 +1,69 @@
+// Captions to keys, through the core's own keypad table, so a key typed here enters exactly
+// what the same key enters in the dialog.
+#include "keys.h"
+
+#include "password.h"
+#include "utf8.h"
+
+// The key whose caption is code point cp; the space stands for the key without caption.
+static const Key *KeyOf(long cp) {
+    for (const Key &k : Keypad) {
+        bool blank = k.caption[0] == 0;
+        if (blank ? cp == L' ' : (k.caption[0] == cp && k.caption[1] == 0))
+            return &k;
+    }
+    return nullptr;
+}
+
+// Names character cp of the keys for an error: quoted when it prints, always with its number.
+static std::wstring Describe(long cp, size_t position) {
+    std::wstring number = L"U+";
+    for (int shift = cp > 0xFFFFF ? 20 : cp > 0xFFFF ? 16 : 12; shift >= 0; shift -= 4)
+        number += L"0123456789ABCDEF"[(cp >> shift) & 0xF];
+    std::wstring name;
+    if (cp > 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0)) {
+        name = L"\"";
+        AppendCodePoint(name, cp);
+        name += L"\" (" + number + L")";
+    } else {
+        name = number;
+    }
+    return name + L", character " + std::to_wstring(position) + L" of the keys";
+}
+
+bool ParseKeys(const std::wstring &text, std::vector<int> &ids, std::wstring &error) {
+    ids.clear();
+    size_t position = 0;
+    for (size_t i = 0; i < text.size();) {
+        long cp = NextCodePoint(text, i);
+        position++;
+        const Key *k = cp < 0 ? nullptr : KeyOf(cp);
+        if (k) {
+            ids.push_back(k->id);
+            continue;
+        }
+        if (cp < 0)
+            error = L"the keys are not valid text";
+        else if (cp >= L'a' && cp <= L'z')
+            error = L"no key " + Describe(cp, position) +
+                    L": letters are upper case (\"x\" is the times key)";
+        else
+            error = L"no key " + Describe(cp, position);
+        return false;
+    }
+    return true;
+}
+
+int CountSymbols(const std::vector<int> &ids) {
+    int symbols = 0;
+    for (int id : ids)
+        symbols += FindKey(id)->code2 ? 2 : 1;
+    return symbols;
+}
+
+void EnterKeys(const std::vector<int> &ids) {
+    InitHeslo();
+    ResetHeslo();
+    for (int id : ids)
+        PressKey(id);
+}

@@ -1,0 +1,16 @@
+// Keypad captions typed as text: each character names one key of the keypad, a space names
+// the key without caption. The keys are checked and counted here before any is pressed.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The control IDs of the keys that text names, in order. False with a one-line reason in
+// error when a character names no key.
+bool ParseKeys(const std::wstring &text, std::vector<int> &ids, std::wstring &error);
+
+// How many symbols the keys enter, counted as the keypad counts them (">" enters two).
+int CountSymbols(const std::vector<int> &ids);
+
+// Empties the password and presses the keys in order, as after Save as in the dialog.
+void EnterKeys(const std::vector<int> &ids);
