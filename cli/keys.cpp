@@ -37,14 +37,12 @@ bool ParseKeys(const std::wstring &text, std::vector<int> &ids, std::wstring &er
     for (size_t i = 0; i < text.size();) {
         long cp = NextCodePoint(text, i);
         position++;
-        const Key *k = cp < 0 ? nullptr : KeyOf(cp);
+        const Key *k = KeyOf(cp);
         if (k) {
             ids.push_back(k->id);
             continue;
         }
-        if (cp < 0)
-            error = L"the keys are not valid text";
-        else if (cp >= L'a' && cp <= L'z')
+        if (cp >= L'a' && cp <= L'z')
             error = L"no key " + Describe(cp, position) +
                     L": letters are upper case (\"x\" is the times key)";
         else

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// The control IDs of the keys that text names, in order. False with a one-line reason in
-// error when a character names no key.
+// The control IDs of the keys that text (well-formed) names, in order. False with a one-line
+// reason in error when a character names no key.
 bool ParseKeys(const std::wstring &text, std::vector<int> &ids, std::wstring &error);
 
 // How many symbols the keys enter, counted as the keypad counts them (">" enters two).
