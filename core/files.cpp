@@ -2,27 +2,37 @@
 // other systems take bytes, so the path is converted to UTF-8 first.
 #include "files.h"
 
+#include "utf8.h"
+
 #include <cerrno>
 #include <cwchar>
+#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 
 #ifdef _WIN32
-#include <fcntl.h>
 #include <io.h>
 #else
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
-// Appends tag n to path in spare: "path.~tv0" to "path.~tv9".
+// Spare files stand in the output's own directory, so that the final move stays on one volume,
+// under a short name of their own, so that an output name of any length leaves room for it.
 static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
-    const wchar_t tag[] = {L'.', L'~', L't', L'v', static_cast<wchar_t>(L'0' + n), 0};
-    size_t len = std::wcslen(path);
-    if (len + 6 > room)
+    size_t dir = std::wcslen(path);
+    while (dir > 0 && path[dir - 1] != L'/'
+#ifdef _WIN32
+           && path[dir - 1] != L'\\' && path[dir - 1] != L':'
+#endif
+    )
+        dir--;
+    const wchar_t name[] = {L'~', L't', L'v', static_cast<wchar_t>(L'0' + n), L'.', L't',
+                            L'm', L'p', 0};
+    const size_t nameLen = sizeof name / sizeof name[0];
+    if (dir + nameLen > room)
         return false;
-    std::wmemcpy(spare, path, len);
-    std::wmemcpy(spare + len, tag, 6);
+    std::wmemcpy(spare, path, dir);
+    std::wmemcpy(spare + dir, name, nameLen);
     return true;
 }
 
@@ -93,28 +103,8 @@ void RemoveFile(const wchar_t *path) {
 
 #else
 
-// UTF-8 form of a wide path. wchar_t holds whole code points here.
 static std::string Narrow(const wchar_t *path) {
-    std::string out;
-    for (; *path; path++) {
-        unsigned long c = static_cast<unsigned long>(*path);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | (c >> 6));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | (c >> 12));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (c >> 18));
-            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
+    return EncodeUtf8(path);
 }
 
 FILE *OpenRead(const wchar_t *path) {

@@ -14,9 +14,10 @@ FILE *OpenRead(const wchar_t *path);
 // written. A directory, a device or a read-only file cannot be replaced.
 bool CanReplace(const wchar_t *path);
 
-// Creates a new, empty file beside path (path followed by a short tag) for writing bytes and
-// puts its name into spare (room wide characters). Never opens a file that already exists.
-// The new file takes the permissions of an existing file at path. nullptr on failure.
+// Creates a new, empty file for writing bytes in the directory of path, under a short name of
+// its own ("~tv0.tmp" to "~tv9.tmp"), and puts its name into spare (room wide characters).
+// Never opens a file that already exists. The new file takes the permissions of an existing
+// file at path. nullptr on failure.
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room);
 
 // Moves the file from onto to, replacing a file at to; false (and nothing moved) on failure.
@@ -25,5 +26,6 @@ bool ReplaceFile(const wchar_t *from, const wchar_t *to);
 // Removes a file; failures are ignored (used to clear away a spare file).
 void RemoveFile(const wchar_t *path);
 
-// Room for a spare file's name: a full path of 254 characters, the tag and a terminator.
+// Room for a spare file's name: the directory of a 254-character path, the short name and a
+// terminator.
 const size_t SpareRoom = 264;
