@@ -1,132 +1,87 @@
-// Child processes through fork and exec. Standard input is a pipe filled before the child
-// starts, and the outputs go to files that are read after it ends, so no wait can ever block
-// on a full pipe or on a Wine server that keeps a pipe open.
+// Child processes through fork and exec. Standard input and the outputs are temporary files,
+// filled before the child starts and read after it ends, so no wait can block on a full pipe or
+// on a Wine server that keeps a pipe open.
 #include "child.h"
 
-#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
 bool Wrapped() {
-    const char *w = std::getenv("TV_CLI_WRAPPER");
-    return w && *w;
-}
-
-static std::vector<std::string> CommandLine(const std::vector<std::string> &args) {
-    std::vector<std::string> line;
-    if (Wrapped())
-        line.push_back(std::getenv("TV_CLI_WRAPPER"));
-    const char *cli = std::getenv("TV_CLI");
-    line.push_back(cli ? cli : "TV_CLI-is-not-set");
-    line.insert(line.end(), args.begin(), args.end());
-    return line;
+    return std::getenv("TV_CLI_WRAPPER") != nullptr;
 }
 
 // In the child: moves to dir and becomes the program; never returns.
-[[noreturn]] static void Exec(const std::string &dir, const std::vector<std::string> &line) {
+[[noreturn]] static void Exec(const std::string &dir, std::vector<std::string> args) {
+    args.insert(args.begin(), std::getenv("TV_CLI")); // the test checks that it is set
+    if (Wrapped())
+        args.insert(args.begin(), std::getenv("TV_CLI_WRAPPER"));
     std::vector<char *> argv;
-    for (const std::string &a : line)
-        argv.push_back(const_cast<char *>(a.c_str()));
+    for (std::string &a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     if (chdir(dir.c_str()) == 0)
         execv(argv[0], argv.data());
     _exit(127);
 }
 
-static int Status(pid_t pid) {
-    int st;
-    while (waitpid(pid, &st, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+static int Wait(pid_t pid) {
+    int st = 0;
+    return pid > 0 && waitpid(pid, &st, 0) == pid && WIFEXITED(st) ? WEXITSTATUS(st) : -1;
 }
 
-static std::string Slurp(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Windows console programs end their lines with "\r\n".
-static std::string UnixLines(std::string text) {
-    if (!Wrapped())
-        return text;
-    for (size_t i = 0; (i = text.find("\r\n", i)) != std::string::npos;)
-        text.erase(i, 1);
+static std::string Drain(FILE *f) {
+    std::string text;
+    std::rewind(f);
+    for (int c; (c = std::fgetc(f)) != EOF;)
+        if (c != '\r' || !Wrapped())
+            text += static_cast<char>(c);
+    std::fclose(f);
     return text;
 }
 
-Result RunCli(const std::string &dir, const std::string &scratch,
-              const std::vector<std::string> &args, const std::string &input) {
-    std::vector<std::string> line = CommandLine(args);
-    std::string outPath = scratch + "/stdout", errPath = scratch + "/stderr";
-    int in[2];
-    if (pipe(in) != 0)
+Result RunCli(const std::string &dir, const std::vector<std::string> &args,
+              const std::string &input) {
+    FILE *files[] = {std::tmpfile(), std::tmpfile(), std::tmpfile()}; // its stdin, stdout, stderr
+    if (!files[0] || !files[1] || !files[2])
         return {};
-    // Inputs are far below the capacity of a pipe, so this never blocks.
-    bool written = write(in[1], input.data(), input.size()) == static_cast<ssize_t>(input.size());
-    close(in[1]);
-    pid_t pid = written ? fork() : -1;
+    std::fwrite(input.data(), 1, input.size(), files[0]);
+    std::rewind(files[0]);
+    pid_t pid = fork();
     if (pid == 0) {
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || dup2(in[0], 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
-            _exit(127);
-        Exec(dir, line);
+        for (int i = 0; i < 3; i++)
+            dup2(fileno(files[i]), i);
+        Exec(dir, args);
     }
-    close(in[0]);
-    if (pid < 0)
-        return {};
-    Result r;
-    r.status = Status(pid);
-    r.out = UnixLines(Slurp(outPath));
-    r.err = UnixLines(Slurp(errPath));
-    return r;
+    int status = Wait(pid);
+    std::fclose(files[0]);
+    return {status, Drain(files[1]), Drain(files[2])};
 }
 
-// Appends what the terminal shows to transcript until it holds want (or, with want empty,
-// until the child has closed it). False when the terminal ends first or stays silent for a
-// minute, so a hung child fails the test instead of stalling it.
-static bool ReadUntil(int master, std::string &transcript, const std::string &want) {
-    char chunk[256];
-    while (want.empty() || transcript.find(want) == std::string::npos) {
-        struct pollfd p = {master, POLLIN, 0};
-        if (poll(&p, 1, 60000) <= 0)
-            return false;
-        ssize_t got = read(master, chunk, sizeof chunk);
-        if (got <= 0)
-            return want.empty(); // EIO once the child has closed the terminal
-        transcript.append(chunk, static_cast<size_t>(got));
-    }
-    return true;
-}
-
-Result RunOnTerminal(const std::string &dir, const std::vector<std::string> &args,
-                     const std::string &prompt, const std::string &typed, std::string &transcript) {
-    std::vector<std::string> line = CommandLine(args);
-    int master;
+int RunOnTerminal(const std::string &dir, const std::vector<std::string> &args,
+                  const std::string &prompt, const std::string &typed, std::string &shown) {
+    int master = -1;
     pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0)
-        Exec(dir, line);
-    if (pid < 0)
-        return {};
-    transcript.clear();
-    bool prompted = ReadUntil(master, transcript, prompt);
-    if (prompted && write(master, typed.data(), typed.size()) < 0)
-        prompted = false;
-    if (prompted)
-        ReadUntil(master, transcript, "");
-    else
-        kill(pid, SIGKILL);
+        Exec(dir, args);
+    bool typedYet = false;
+    char chunk[256];
+    struct pollfd p = {master, POLLIN, 0};
+    // Reads until the child closes the terminal; one silent minute kills a hung child.
+    while (pid > 0) {
+        ssize_t got = poll(&p, 1, 60000) > 0 ? read(master, chunk, sizeof chunk) : -2;
+        if (got == -2)
+            kill(pid, SIGKILL);
+        if (got <= 0)
+            break;
+        shown.append(chunk, size_t(got));
+        if (!typedYet && shown.find(prompt) != std::string::npos)
+            typedYet = write(master, typed.data(), typed.size()) == ssize_t(typed.size());
+    }
     close(master);
-    Result r;
-    r.status = Status(pid);
-    return r;
+    return Wait(pid);
 }

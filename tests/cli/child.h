@@ -8,19 +8,18 @@
 
 struct Result {
     int status = -1; // exit status; -1 when the child did not exit normally
-    std::string out; // standard output
-    std::string err; // standard error
+    std::string out, err;
 };
 
 // True when the program runs behind a launcher (the Windows build under Wine).
 bool Wrapped();
 
-// Runs the program with args in directory dir; input is what standard input holds (a pipe).
-// Output captures go to files under scratch. Windows line ends come back as "\n".
-Result RunCli(const std::string &dir, const std::string &scratch,
-              const std::vector<std::string> &args, const std::string &input = "");
+// Runs the program with args in directory dir, standard input a file holding input. Behind the
+// launcher every "\r" is dropped from the outputs, so Windows line ends come back as "\n".
+Result RunCli(const std::string &dir, const std::vector<std::string> &args,
+              const std::string &input = "");
 
-// Runs the program in dir on a new pseudo-terminal; once transcript shows prompt, types typed.
-// transcript receives everything the terminal showed.
-Result RunOnTerminal(const std::string &dir, const std::vector<std::string> &args,
-                     const std::string &prompt, const std::string &typed, std::string &transcript);
+// Runs the program in dir on a new pseudo-terminal and types typed once prompt has shown;
+// returns the exit status, with all the terminal showed in shown.
+int RunOnTerminal(const std::string &dir, const std::vector<std::string> &args,
+                  const std::string &prompt, const std::string &typed, std::string &shown);

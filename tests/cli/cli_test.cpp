@@ -93,7 +93,7 @@ class CliTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(root); }
 
     Result Run(const std::vector<std::string> &args, const std::string &input = "") {
-        return RunCli(work.string(), scratch.string(), args, input);
+        return RunCli(work.string(), args, input);
     }
 
     void Put(const std::string &name, const std::string &bytes) {
@@ -241,9 +241,9 @@ TEST_F(CliTest, PromptsOnATerminalWithoutEcho) {
         GTEST_SKIP() << "Wine gives the program no console on a pseudo-terminal";
     Put("doc.bin", FromHex("00000000"));
     std::string transcript;
-    Result r =
+    int status =
         RunOnTerminal(work.string(), {"doc.bin", "scrambled"}, "Keys: ", "BNB)C\n", transcript);
-    EXPECT_EQ(r.status, 0) << transcript;
+    EXPECT_EQ(status, 0) << transcript;
     EXPECT_EQ(transcript.find("BNB)C"), std::string::npos) << transcript;
     EXPECT_NE(transcript.find("scrambled.bin"), std::string::npos) << transcript;
     EXPECT_EQ(Hex(Get("scrambled.bin")), "4E16B170");
