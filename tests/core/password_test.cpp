@@ -1,223 +1,113 @@
-// Tests of the password key sequence: the keypad table, how symbols are accepted with their
-// occurrence numbers, the 20-symbol limit, the 5-symbol threshold for Run, the asterisk mask and
-// the resets.
+// The password key sequence: the keypad rules, occurrence numbers, the 20-symbol limit with ">"
+// at its edge, the 5-symbol threshold for Run, the mask and the reset.
 #include "core_fixture.h"
+#include "ids.h"
 
-#include <tuple>
+#include <algorithm>
+#include <numeric>
 
 using PasswordTest = CoreTest;
 
 namespace {
+// How often the Run button was switched on (or off).
+int RunSwitched(bool on) {
+    int n = 0;
+    for (const Call &c : calls)
+        n += c.kind == 'e' && c.id == IDC_RUN && c.on == on;
+    return n;
+}
+
 std::wstring Mask(int n) {
     return std::wstring(n, L'*') + std::wstring(20 - n, L' ');
 }
-
-// Everything the password state holds, for before-and-after comparisons.
-auto State() {
-    std::vector<int32_t> codes(heslotxt, heslotxt + 20), counters(pocitadlo, pocitadlo + 53);
-    std::vector<std::pair<int32_t, int32_t>> slots;
-    for (const HesloEntry &e : HesloS)
-        slots.push_back({e.Tlacidlo, e.poradie});
-    return std::make_tuple(hesloPoc, codes, slots, counters, std::wstring(strHeslo));
-}
-
-// The codes a key enters, from the documented rules rather than the table.
-Codes CodesOf(int id) {
-    if (id == 4009)
-        return {40};
-    if (id == 4053)
-        return {43, 44};
-    if (id >= 4038 && id <= 4050)
-        return {id - 4011};
-    return {id - 4010};
-}
-
-std::wstring CaptionOf(int id) {
-    if (id == 4009)
-        return L"";
-    if (id <= 4036)
-        return std::wstring(1, L"BNCPAQDEFGIJOSRHTUVWKXLYMZ"[id - 4011]);
-    if (id <= 4050)
-        return std::wstring(1, L"1234567890@\u00A3$"[id - 4038]);
-    return std::wstring(1, L"=<>+-x/%!?()"[id - 4051]);
-}
 } // namespace
 
-TEST_F(PasswordTest, KeypadTableFollowsTheDocumentedRules) {
-    std::set<int> expected = {4009};
-    for (int id = 4011; id <= 4062; id++)
-        if (id != 4037)
-            expected.insert(id);
+// The documented rules rather than the table: controls 4011 to 4036 and 4051 to 4062 enter their
+// ID - 4010, controls 4038 to 4050 their ID - 4011, 4009 enters 40, and ">" 43 then 44.
+TEST_F(PasswordTest, KeypadFollowsTheDocumentedRules) {
+    // Captions by control ID from 4011 on; 4037 is the "Reset password" button.
+    const std::wstring captions = L"BNCPAQDEFGIJOSRHTUVWKXLYMZ#1234567890@\u00A3$=<>+-x/%!?()";
     std::set<int> ids;
     for (const Key &k : Keypad) {
         SCOPED_TRACE(k.id);
         ids.insert(k.id);
-        EXPECT_EQ(k.caption, CaptionOf(k.id));
+        const bool blank = k.id == 4009;
+        EXPECT_EQ(k.caption, blank ? L"" : captions.substr(k.id - 4011, 1));
+        Codes codes = {blank ? 40 : k.id - (k.id >= 4038 && k.id <= 4050 ? 4011 : 4010)};
+        if (k.id == 4053)
+            codes.push_back(44);
         ResetHeslo();
         ASSERT_TRUE(PressKey(k.id));
-        const Codes codes = CodesOf(k.id);
-        ASSERT_EQ(hesloPoc, static_cast<int32_t>(codes.size()));
-        for (size_t i = 0; i < codes.size(); i++)
-            EXPECT_EQ(heslotxt[i + 1], codes[i]);
+        EXPECT_EQ(Codes(heslotxt + 1, heslotxt + 1 + hesloPoc), codes);
     }
-    EXPECT_EQ(ids, expected);
-    EXPECT_EQ(std::size(Keypad), 52u);
-    EXPECT_EQ(std::wstring(FindKey(4015)->caption), L"A");
-    EXPECT_EQ(FindKey(4015)->code, 5);
-    EXPECT_EQ(std::wstring(FindKey(4011)->caption), L"B");
-    EXPECT_EQ(FindKey(4011)->code, 1);
-    // Labels, buttons and unknown IDs are no keys and enter nothing.
-    ResetHeslo();
-    for (int id : {0, 4001, 4002, 4008, 4010, 4037, 4063, 5000}) {
-        EXPECT_EQ(FindKey(id), nullptr) << id;
-        EXPECT_FALSE(PressKey(id)) << id;
-    }
-    EXPECT_EQ(hesloPoc, 0);
-}
-
-TEST_F(PasswordTest, FirstSymbolGoesToPosition1AndSlot0StaysEmpty) {
-    ResetHeslo();
-    Heslo(7);
-    EXPECT_EQ(hesloPoc, 1);
-    EXPECT_EQ(heslotxt[0], 0);
-    EXPECT_EQ(HesloS[0].poradie, 0);
-    EXPECT_EQ(heslotxt[1], 7);
-    EXPECT_EQ(HesloS[1].Tlacidlo, 7);
-    EXPECT_EQ(HesloS[1].poradie, 1);
-    EXPECT_EQ(Log().LastText(IDC_MASK), Mask(1));
-}
-
-TEST_F(PasswordTest, FifthSymbolEnablesRunAndNoSymbolDisablesIt) {
-    ResetHeslo();
-    for (int n = 1; n <= 20; n++) {
-        Heslo(n);
-        EXPECT_EQ(Log().Switched(IDC_RUN, true), n < 5 ? 0 : n - 4) << n << " symbols";
-    }
-    EXPECT_EQ(Log().Switched(IDC_RUN, false), 0);
-}
-
-TEST_F(PasswordTest, GreaterThanEntersTwoSymbolsEachUnderTheLimit) {
-    // At 3: both symbols are stored and the fifth enables Run.
-    Enter({1, 2, 3});
-    EXPECT_EQ(Log().Switched(IDC_RUN, true), 0);
-    PressKey(4053);
-    EXPECT_EQ(hesloPoc, 5);
-    EXPECT_EQ(heslotxt[4], 43);
-    EXPECT_EQ(heslotxt[5], 44);
-    EXPECT_EQ(Log().LastText(IDC_MASK), Mask(5));
-    EXPECT_EQ(Log().Switched(IDC_RUN, true), 1);
-
-    // At 18: 43 is the 19th and stored, 44 the 20th, counted but stored nowhere.
-    Codes codes;
-    for (int c = 1; c <= 18; c++)
-        codes.push_back(c);
-    Enter(codes);
-    PressKey(4053);
-    EXPECT_EQ(hesloPoc, 20);
-    EXPECT_EQ(heslotxt[19], 43);
-    EXPECT_EQ(HesloS[19].Tlacidlo, 43);
-    EXPECT_EQ(HesloS[19].poradie, 1);
-    EXPECT_EQ(pocitadlo[44], 1);
-    EXPECT_EQ(heslotxt[0], 0);
-    EXPECT_EQ(Log().LastText(IDC_MASK), Mask(20));
-
-    // At 19: 43 is the 20th and not stored; 44 is ignored.
-    codes.push_back(19);
-    Enter(codes);
-    PressKey(4053);
-    EXPECT_EQ(hesloPoc, 20);
-    EXPECT_EQ(heslotxt[19], 19);
-    EXPECT_EQ(HesloS[19].poradie, 1);
-    EXPECT_EQ(pocitadlo[43], 1);
-    EXPECT_EQ(pocitadlo[44], 0);
-    EXPECT_EQ(heslotxt[0], 0);
-    EXPECT_EQ(Log().LastText(IDC_MASK), Mask(20));
-}
-
-TEST_F(PasswordTest, PressesAtTwentyChangeNothing) {
-    Enter({1, 1, 2, 3, 5, 8, 13, 21, 34, 52, 44, 43, 44, 40, 1, 1, 1, 1, 1, 9});
-    const auto before = State();
-    Log().calls.clear();
-    for (const Key &k : Keypad)
-        EXPECT_TRUE(PressKey(k.id));
-    Heslo(1);
-    EXPECT_EQ(State(), before);
-    EXPECT_TRUE(Log().calls.empty()) << "no mask shown, no Run switched";
-}
-
-TEST_F(PasswordTest, ResetEmptiesThePasswordButLeavesRunAlone) {
-    Enter({7, 7, 7, 44, 44, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16});
-    Log().calls.clear();
-    ResetHeslo();
-    EXPECT_EQ(hesloPoc, 0);
-    for (int i = 0; i < 20; i++) {
-        EXPECT_EQ(heslotxt[i], 0) << i;
-        EXPECT_EQ(HesloS[i].poradie, 0) << i;
-    }
-    for (int c = 0; c <= 52; c++)
-        EXPECT_EQ(pocitadlo[c], 0) << c;
-    EXPECT_EQ(Log().LastText(IDC_MASK), std::wstring(20, L' '));
-    EXPECT_EQ(Log().Switched(IDC_RUN, true) + Log().Switched(IDC_RUN, false), 0);
-}
-
-TEST_F(PasswordTest, MaskIsAlways20CharactersAfterAReset) {
-    for (int round : {25, 7}) {
-        ResetHeslo();
-        EXPECT_EQ(std::wstring(strHeslo), Mask(0));
-        for (int n = 1; n <= round; n++) {
-            PressKey(4017);
-            EXPECT_EQ(std::wstring(strHeslo), Mask(std::min(n, 20))) << n;
-            EXPECT_EQ(Log().LastText(IDC_MASK), Mask(std::min(n, 20))) << n;
-        }
-    }
+    EXPECT_EQ(ids.size(), 52u);
 }
 
 TEST_F(PasswordTest, OccurrenceNumbersCountEachCodeSinceTheReset) {
     ResetHeslo();
-    // "D", "B", "D", ">", "+", "D": ">" and "+" both count towards code 44.
-    for (int key : {4017, 4011, 4017, 4053, 4054, 4017})
+    // "A" enters 5, "B" 1, the key without caption 40; ">" and "+" both count towards code 44.
+    for (int key : {4015, 4011, 4009, 4017, 4011, 4017, 4053, 4054, 4017}) // A B _ D B D > + D
         PressKey(key);
-    const std::pair<int, int> expected[] = {{0, 0},  {7, 1},  {1, 1},  {7, 2},
-                                            {43, 1}, {44, 1}, {44, 2}, {7, 3}};
-    for (int n = 0; n < 8; n++) {
-        EXPECT_EQ(heslotxt[n], expected[n].first) << "position " << n;
-        EXPECT_EQ(HesloS[n].poradie, expected[n].second) << "position " << n;
+    const std::pair<int, int> expected[] = {{0, 0}, {5, 1},  {1, 1},  {40, 1}, {7, 1}, {1, 2},
+                                            {7, 2}, {43, 1}, {44, 1}, {44, 2}, {7, 3}};
+    for (int n = 0; n < 20; n++) {
+        const auto [code, occurrence] = n < 11 ? expected[n] : std::pair<int, int>{0, 0};
+        EXPECT_EQ(heslotxt[n], code) << "position " << n;
+        EXPECT_EQ(HesloS[n].poradie, occurrence) << "position " << n;
     }
+    EXPECT_EQ(std::wstring(strHeslo), Mask(10));
+    // The reset empties everything, shows 20 spaces and leaves Run alone.
+    calls.clear();
     ResetHeslo();
+    EXPECT_EQ(hesloPoc, 0);
+    for (int n = 0; n < 20; n++)
+        EXPECT_TRUE(heslotxt[n] == 0 && HesloS[n].poradie == 0) << "position " << n;
+    for (int k = 0; k <= 52; k++)
+        EXPECT_EQ(pocitadlo[k], 0) << "code " << k;
+    ASSERT_EQ(calls.size(), 1u) << "Run switched";
+    EXPECT_EQ(calls[0].text, Mask(0));
     PressKey(4017);
     EXPECT_EQ(HesloS[1].poradie, 1);
-
-    // A sixth and seventh use is counted and shown like any other.
-    Enter({7, 7, 7, 7, 7, 7, 7});
-    EXPECT_EQ(hesloPoc, 7);
-    EXPECT_EQ(pocitadlo[7], 7);
+    // A sixth use is counted and shown like any other.
+    Enter({7, 7, 7, 7, 7, 7});
     EXPECT_EQ(HesloS[6].poradie, 6);
-    EXPECT_EQ(HesloS[7].poradie, 7);
-    EXPECT_EQ(Log().LastText(IDC_MASK), Mask(7));
+    EXPECT_EQ(std::wstring(strHeslo), Mask(6));
 }
 
-TEST_F(PasswordTest, KeyWithoutCaptionEntersCode40) {
-    ResetHeslo();
-    EXPECT_TRUE(PressKey(4009));
-    EXPECT_EQ(heslotxt[1], 40);
-    EXPECT_EQ(Log().LastText(IDC_MASK), Mask(1));
-}
-
-TEST_F(PasswordTest, InitialisationClearsSlotsAndCounters) {
-    for (int i = 0; i < 20; i++)
-        HesloS[i] = {i + 1, i + 2};
-    for (int c = 0; c <= 52; c++)
-        pocitadlo[c] = c + 1;
-    InitHeslo();
-    for (const HesloEntry &e : HesloS)
-        EXPECT_TRUE(e.Tlacidlo == 0 && e.poradie == 0);
-    for (int32_t counter : pocitadlo)
-        EXPECT_EQ(counter, 0);
-}
-
-TEST(Password, PlaceholderIs20AsterisksBetweenSpaces) {
-    std::wstring expected = L"*";
-    for (int i = 1; i < 20; i++)
-        expected += L" *";
-    EXPECT_EQ(std::wstring(Placeholder), expected);
+// ">" enters 43 and then 44, each under the 20-symbol limit by itself.
+TEST_F(PasswordTest, GreaterThanAtTheEdgesOfTheLimit) {
+    const struct {
+        int before, after;
+        Codes stored; // at the positions after the symbols entered before
+        int count43, count44, runOn;
+    } cases[] = {
+        {2, 4, {43, 44}, 1, 1, 0}, // four symbols do not enable Run
+        {3, 5, {43, 44}, 1, 1, 1}, // the fifth symbol enables Run
+        {18, 20, {43}, 1, 1, 2},   // 44 is the 20th: counted and shown, stored nowhere
+        {19, 20, {}, 1, 0, 1},     // 43 is the 20th; 44 is ignored
+        {20, 20, {}, 0, 0, 0},     // a press at 20 changes nothing at all
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.before);
+        Codes entered, codes(20, 0); // codes: what each slot should hold afterwards
+        for (int n = 1; n <= c.before; n++) {
+            entered.push_back(n);
+            if (n < 20)
+                codes[n] = n;
+        }
+        for (size_t i = 0; i < c.stored.size(); i++)
+            codes[c.before + 1 + i] = c.stored[i];
+        Enter(entered);
+        calls.clear();
+        EXPECT_TRUE(PressKey(4053));
+        EXPECT_EQ(hesloPoc, c.after);
+        EXPECT_EQ(Codes(heslotxt, heslotxt + 20), codes);
+        EXPECT_EQ(pocitadlo[43], c.count43);
+        EXPECT_EQ(pocitadlo[44], c.count44);
+        EXPECT_EQ(std::accumulate(pocitadlo, pocitadlo + 53, 0), c.after) << "counted symbols";
+        EXPECT_EQ(std::wstring(strHeslo), Mask(c.after));
+        EXPECT_EQ(RunSwitched(true), c.runOn);
+        EXPECT_EQ(RunSwitched(false), 0);
+        EXPECT_EQ(calls.size() - size_t(c.runOn), size_t(c.after - c.before)) << "masks shown";
+    }
 }
