@@ -125,6 +125,29 @@ TEST_F(RunTest, EveryStopLeavesThingsAsTheyWereAndTheRunCompletesOnceFixed) {
     }
 }
 
+// The output is written to a spare file with a short name of its own ("~tv0.tmp" and so on) in
+// its folder, then moved into place. So the longest output name that the room allows works, even
+// made of 255 bytes in UTF-8 (the most a file name may have, so no name formed by adding to it
+// could exist); an existing output is replaced; a file that bears a spare's name is left alone.
+TEST_F(RunTest, OutputIsMovedIntoPlaceFromASpareFile) {
+    const Bytes doc = RandomBytes(100, 20);
+    const fs::path src = Doc("~tv0.tmp", doc);
+    std::wstring target = (dir / "x").wstring();
+    target.pop_back();                                          // the folder and a separator
+    const size_t room = 254 - target.size(), wide = 255 - room; // name and ".tmp"; 2-byte letters
+    std::string name;
+    for (size_t i = 0; i < wide; i++)
+        name += "\xC3\xBD"; // U+00FD
+    name += std::string(room - 4 - wide, 'n') + ".tmp";
+    SetPath(bufSave, target + std::wstring(wide, L'\u00FD') + std::wstring(room - 4 - wide, L'n'));
+    WriteFile(dir / fs::u8path(name), Bytes(5000, 0xEE));
+    Enter(Seven);
+    ExpectCompletes();
+    EXPECT_EQ(ReadFile(dir / fs::u8path(name)), WithFlips(doc, SevenFlips));
+    EXPECT_EQ(ReadFile(src), doc);
+    EXPECT_EQ(Listing().size(), 2u);
+}
+
 // The read-only file is the source itself, so the source must survive the stop as well.
 TEST_F(RunTest, ReadOnlyOutputFileStops) {
     const fs::path src = Doc("doc.txt", RandomBytes(100, 13));
