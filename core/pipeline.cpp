@@ -13,12 +13,13 @@ uint32_t POC;
 int32_t randCislo;
 int32_t *pBuf;
 
-const wchar_t *const ClosingText =
+// Shown owned by the main dialog once a Run has completed.
+static const wchar_t *const ClosingText =
     L"\t\tThis is Tarvix-Vantor \n It is important that you use the same Tarvix for encoding "
     L"and decoding the same document, otherwise you actually encode the document one more "
     L"time(see online Tutorial).Please save the original of the document on a safe place.\n "
     L"\t\tThank you for using Tarvix.\n\t\t    Program will exit";
-const wchar_t *const ClosingCaption = L" Closing......";
+static const wchar_t *const ClosingCaption = L" Closing......";
 
 // Set while a Run is under way: failure messages have no owner, so the Run button can be
 // pressed again while one of them is shown.

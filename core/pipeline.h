@@ -12,10 +12,6 @@ extern uint32_t POC;      // byte count of the source
 extern int32_t randCislo; // size class, 0 to 4
 extern int32_t *pBuf;     // bit buffer of 8 x POC entries while a Run holds it, else null
 
-// The closing message and its caption, shown owned by the main dialog after a completed Run.
-extern const wchar_t *const ClosingText;
-extern const wchar_t *const ClosingCaption;
-
 // Size class of a byte count: how many of 130, 300, 4300 and 1800300 it exceeds.
 int32_t SizeClass(uint32_t poc);
 
