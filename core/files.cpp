@@ -103,16 +103,12 @@ void RemoveFile(const wchar_t *path) {
 
 #else
 
-static std::string Narrow(const wchar_t *path) {
-    return EncodeUtf8(path);
-}
-
 FILE *OpenRead(const wchar_t *path) {
-    return std::fopen(Narrow(path).c_str(), "rb");
+    return std::fopen(EncodeUtf8(path).c_str(), "rb");
 }
 
 bool CanReplace(const wchar_t *path) {
-    std::string p = Narrow(path);
+    std::string p = EncodeUtf8(path);
     struct stat st;
     if (stat(p.c_str(), &st) != 0)
         return true;
@@ -121,11 +117,11 @@ bool CanReplace(const wchar_t *path) {
 
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
     struct stat old;
-    bool hasOld = stat(Narrow(path).c_str(), &old) == 0;
+    bool hasOld = stat(EncodeUtf8(path).c_str(), &old) == 0;
     for (int n = 0; n < 10; n++) {
         if (!SpareName(path, n, spare, room))
             return nullptr;
-        std::string s = Narrow(spare);
+        std::string s = EncodeUtf8(spare);
         int fd = open(s.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd >= 0) {
             if (hasOld)
@@ -144,11 +140,11 @@ FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
 }
 
 bool ReplaceFile(const wchar_t *from, const wchar_t *to) {
-    return std::rename(Narrow(from).c_str(), Narrow(to).c_str()) == 0;
+    return std::rename(EncodeUtf8(from).c_str(), EncodeUtf8(to).c_str()) == 0;
 }
 
 void RemoveFile(const wchar_t *path) {
-    std::remove(Narrow(path).c_str());
+    std::remove(EncodeUtf8(path).c_str());
 }
 
 #endif
