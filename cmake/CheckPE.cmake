@@ -1,7 +1,7 @@
 # Checks a Windows executable the way a release needs it: the right PE format for its target,
-# the right subsystem, only system DLLs imported (the C++ runtime linked in), and, when asked,
-# the resources it must carry. Run in script mode:
-#   cmake -DOBJDUMP=... -DEXE=... -DFORMAT=pei-i386 -DSUBSYSTEM=3 [-DRESOURCES=ON] -P CheckPE.cmake
+# the right subsystem and only system DLLs imported (the C++ runtime linked in). Run in script
+# mode:
+#   cmake -DOBJDUMP=... -DEXE=... -DFORMAT=pei-i386 -DSUBSYSTEM=3 -P CheckPE.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "${OBJDUMP} could not read ${EXE}")
@@ -18,7 +18,4 @@ foreach(dll IN LISTS dlls)
     message(FATAL_ERROR "${EXE} needs a MinGW runtime DLL: ${dll}")
   endif()
 endforeach()
-if(RESOURCES AND NOT dump MATCHES "Resource Directory")
-  message(FATAL_ERROR "${EXE} carries no resources")
-endif()
 message(STATUS "${EXE}: ${FORMAT}, subsystem ${SUBSYSTEM}, system DLLs only")

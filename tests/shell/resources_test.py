@@ -1,0 +1,170 @@
+#!/usr/bin/python3
+"""Reads the resources of a built tarvix-vantor.exe: the three dialog templates with every
+control, the help and about texts, the icon group, the language and nothing else.
+    resources_test.py PROGRAM.exe"""
+import os
+import re
+import struct
+import subprocess
+import sys
+import time
+
+import pefile
+
+RT_ICON, RT_DIALOG, RT_GROUP_ICON = 3, 5, 14
+failures = []
+
+
+def check(ok, what):
+    if not ok:
+        failures.append(what)
+
+
+def sz_or_ord(data, at):
+    """A name or ordinal of a template: 0xFFFF and a number, or a zero-ended string."""
+    if struct.unpack_from("<H", data, at)[0] == 0xFFFF:
+        return struct.unpack_from("<H", data, at + 2)[0], at + 4
+    end = at
+    while struct.unpack_from("<H", data, end)[0]:
+        end += 2
+    return data[at:end].decode("utf-16-le"), end + 2
+
+
+def template(data):
+    """(dialog, controls) of an extended dialog template, as tuples of plain values."""
+    ver, sig, help_id, ex, style, count, x, y, cx, cy = struct.unpack_from("<HHIIIHhhhh", data)
+    menu, at = sz_or_ord(data, 26)
+    cls, at = sz_or_ord(data, at)
+    title, at = sz_or_ord(data, at)
+    points, weight, italic, charset = struct.unpack_from("<HHBB", data, at)
+    face, at = sz_or_ord(data, at + 6)
+    dialog = (ver, sig, help_id, ex, style, (x, y, cx, cy), menu, cls, title,
+              (points, weight, italic, charset, face))
+    controls = []
+    for _ in range(count):
+        at = (at + 3) & ~3
+        help_id, ex, style, x, y, cx, cy, cid = struct.unpack_from("<IIIhhhhI", data, at)
+        cls, at = sz_or_ord(data, at + 24)
+        text, at = sz_or_ord(data, at)
+        extra = struct.unpack_from("<H", data, at)[0]
+        at += 2 + extra
+        controls.append((cid, {0x80: "BUTTON", 0x82: "STATIC"}.get(cls, cls), text,
+                         (x, y, cx, cy), style, help_id, ex, extra))
+    return dialog, controls
+
+
+def main_controls():
+    """Template 1001 as the dialog is laid out: buttons, keypad rows, labels."""
+    # Captions by control ID from 4011 on; 4037 is Reset password.
+    ids = "BNCPAQDEFGIJOSRHTUVWKXLYMZ#1234567890@\u00a3$=<>+-x/%!?()"
+    rows = ["ABCDEFGHIJKLM", "NOPQRSTUVWXYZ", "1234567890@\u00a3$", " =<>+-x/%!?()"]
+
+    def key(row, col):
+        c = rows[row][col]
+        return (4009 if c == " " else 4011 + ids.index(c), "BUTTON", c.strip(),
+                (4 + 20 * col, 64 + 16 * row, 20, 14), 0x58010000)
+
+    on, off = 0x50010000, 0x58010000
+    controls = [(4002, "BUTTON", "Help", (200, 0, 32, 14), on),
+                (4003, "BUTTON", "About", (232, 0, 32, 14), on),
+                (4005, "BUTTON", "Open", (4, 20, 40, 14), on),
+                (4006, "BUTTON", "Save as", (4, 36, 40, 14), off)]
+    controls += [key(r, c) for r in range(3) for c in range(13)]
+    controls += [(4008, "BUTTON", "Run", (104, 136, 56, 24), off),
+                 (4037, "BUTTON", "Reset password", (208, 48, 56, 16), off),
+                 (4004, "STATIC", " To start press the 'Open ' buton", (48, 20, 216, 12),
+                  0x5082000C),
+                 (4007, "STATIC", " Choose where you want to save the 'new' document.",
+                  (48, 36, 216, 12), 0x5882000C),
+                 (4010, "STATIC", "* " * 19 + "*", (88, 52, 96, 8), 0x58020000)]
+    return controls, [key(3, c) for c in range(13)]
+
+
+def check_main(data):
+    dialog, controls = template(data)
+    check(dialog == (1, 0xFFFF, 0, 0, 0x10CA02CC, (6, 18, 266, 170), "", "TarvixClass",
+                     "Tarvix-Vantor", (10, 400, 0, 1, "MS Shell Dlg")), f"dialog 1001 {dialog}")
+    check(all(c[5:] == (0, 0, 0) for c in controls), "help IDs, extended styles, creation data")
+    before, after = main_controls()
+    got = [c[:5] for c in controls]
+    check(len(got) == 62, f"{len(got)} controls")
+    web = got[len(before)] if len(got) > len(before) else None
+    check(got[:len(before)] == before, "controls 1 to 48")
+    check(got[len(before) + 1:] == after, "controls 50 to 62")
+    check(web is not None and web[:2] == (4001, "STATIC") and web[3:] == ((68, 4, 88, 8),
+          0x58020000) and re.fullmatch(r" \S+\.example", web[2]), f"web label {web}")
+
+
+def check_box(data, caption, size, where, lines):
+    dialog, controls = template(data)
+    check(dialog == (1, 0xFFFF, 0, 0, 0x90C820C4, (6, 18) + size, "", "", caption,
+                     (10, 400, 0, 1, "Tahoma")), f"box {caption}: {dialog}")
+    check(len(controls) == 1 and controls[0][:2] == (4001, "STATIC") and
+          controls[0][3:8] == (where, 0x50020000, 0, 0, 0), f"{caption}: its text control")
+    text = controls[0][2] if controls else ""
+    check(text.endswith("\r\n") and "\n" not in text.replace("\r\n", ""), f"{caption}: CRLF")
+    got = text[:-2].split("\r\n")
+    check(len(got) == len(lines), f"{caption}: {len(got)} lines")
+    for n, (line, pattern) in enumerate(zip(got, lines), 1):
+        check(re.fullmatch(pattern, line), f"{caption} line {n}: {line!r}")
+
+
+def build_stamp():
+    """The day of SOURCE_DATE_EPOCH, or of the last commit: never the build's own day."""
+    if "SOURCE_DATE_EPOCH" in os.environ:
+        day = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))
+        return re.escape(time.strftime("(%d%m%y)", day))
+    date = subprocess.run(["git", "log", "-1", "--format=%cd", "--date=format-local:%d%m%y"],
+                          capture_output=True, text=True, env={"TZ": "UTC"}).stdout.strip()
+    return re.escape(f"({date})") if date else r"\(\d{6}\)"
+
+
+def check_icons(pe, resources):
+    group = resources[RT_GROUP_ICON][802]
+    reserved, kind, count = struct.unpack_from("<HHH", group)
+    entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(count)]
+    check((reserved, kind, count) == (0, 1, 7), f"icon group 802: {count} images")
+    sizes = [(e[0] or 256, e[5]) for e in entries]
+    check(sizes == [(16, 8), (16, 8), (32, 8), (32, 8), (48, 8), (48, 24), (256, 32)],
+          f"icon sizes and depths {sizes}")
+    images = [resources[RT_ICON].get(e[7], b"") for e in entries]
+    check(len(images) == 7 and images[1] == images[0] and images[3] == images[2],
+          "images 2 and 4 copy images 1 and 3")
+    for (size, bits), image in zip(sizes[:6], images):
+        header = struct.unpack_from("<IiiHH", image)
+        check(header == (40, size, 2 * size, 1, bits), f"bitmap {size} x {size}: {header}")
+    check(images[-1][:8] == b"\x89PNG\r\n\x1a\n" and
+          struct.unpack_from(">IIBB", images[-1], 16) == (256, 256, 8, 6), "256 x 256 RGBA PNG")
+
+
+def main(path):
+    pe = pefile.PE(path)
+    resources, languages = {}, set()
+    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+        for name in kind.directory.entries:
+            for lang in name.directory.entries:
+                languages.add(lang.id)
+                raw = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
+                resources.setdefault(kind.id, {})[name.id] = raw
+    check(languages == {1033}, f"languages {languages}")
+    check(set(resources) == {RT_ICON, RT_DIALOG, RT_GROUP_ICON}, f"types {set(resources)}")
+    check(set(resources[RT_DIALOG]) == {1001, 1002, 1003}, "templates 1001, 1002, 1003")
+    check_main(resources[RT_DIALOG][1001])
+    quote = "\u2018[A-Z]+\u2019"
+    check_box(resources[RT_DIALOG][1002], "Tarvix-Help", (270, 210), (4, 4, 260, 204), [
+        " {20}(\\S.*)?Tarvix-Vantor.*", ".*Pellux.*", ".*'[0-9x()=+/-]+'.*",
+        ".*The aim is better remembered passwords\\. ", "\\*\\*\\*[^*].*[^ ]  \\*{11}",
+        ".*Pellux.*", ".*" + quote + ".*", ".*" + quote + ".*You can go as far as you like, "
+        "but twice should be fine\\.", "For decoding use reverse procedure:",
+        ".*" + quote + ".*", ".*" + quote + ".* ", "", ".*copy.*", ".*safe place.*", ".*"])
+    check_box(resources[RT_DIALOG][1003], "About Tarvix", (186, 90), (12, 8, 156, 68), [
+        " {17}Tarvix-Vantor", " {22}" + build_stamp(), "", " {14}\\S+\\.example", "",
+        " {14}\\S+@\\S+\\.example", " "])
+    check_icons(pe, resources)
+    for failure in failures:
+        print(f"{path}: {failure}")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1]))
