@@ -1,0 +1,300 @@
+// The real tarvix-vantor.exe under Wine, driven from outside as a user drives it: clicks on its
+// buttons, names typed into the real Open and Save-as dialogs, the keypad, the Help and About
+// boxes and the message boxes, with the screen read back from the program's own windows. Needs
+// a display; the program's path is the first argument.
+#include "screen_states.h"
+
+#include "codec.h"
+#include "pipeline.h"
+
+#include <windows.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::wstring appPath;
+
+template <class Done> bool WaitFor(Done done) {
+    for (int waited = 0; waited < 20000 && !done(); waited += 20)
+        Sleep(20);
+    return done();
+}
+
+std::string Read(const std::wstring &path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The first descendant of parent of window class cls with control ID id (any ID for -1).
+HWND Find(HWND parent, const wchar_t *cls, int id) {
+    struct Query {
+        const wchar_t *cls;
+        int id;
+        HWND found;
+    } q = {cls, id, nullptr};
+    EnumChildWindows(
+        parent,
+        [](HWND w, LPARAM p) -> BOOL {
+            Query &q = *reinterpret_cast<Query *>(p);
+            wchar_t name[64];
+            GetClassNameW(w, name, 64);
+            if (lstrcmpiW(name, q.cls) == 0 && (q.id < 0 || GetDlgCtrlID(w) == q.id)) {
+                q.found = w;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+// With TV_SHOTS naming a folder of the build machine, a screenshot of the display into it
+// (tools/screenshots runs the tests so, inside a Wine desktop that draws the frames).
+void Shot(const char *name) {
+    const char *folder = getenv("TV_SHOTS");
+    if (!folder)
+        return;
+    Sleep(500); // let the program finish painting
+    const std::string png = std::string(folder) + "/" + name + ".png";
+    std::string command = "import -window root -crop 600x480+0+0 +repage " + png + ".tmp.png";
+    std::wstring wide(command.begin(), command.end()), done(png.begin(), png.end());
+    done = L"Z:" + done + L".tmp.png";
+    DeleteFileW(done.c_str());
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi;
+    // Wine starts a program of the build machine when given its path, but cannot wait for it:
+    // the picture is done once its file is there.
+    ASSERT_TRUE(CreateProcessW(L"Z:\\usr\\bin\\import", &wide[0], nullptr, nullptr, FALSE, 0,
+                               nullptr, nullptr, &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_TRUE(
+        WaitFor([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    Sleep(300);
+    std::wstring final = done.substr(0, done.size() - 8);
+    MoveFileExW(done.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+class SessionTest : public ::testing::Test {
+  protected:
+    PROCESS_INFORMATION pi = {};
+    HWND main = nullptr;
+    std::wstring dir;
+
+    void SetUp() override {
+        if (!GetEnvironmentVariableW(L"DISPLAY", nullptr, 0))
+            GTEST_SKIP() << "no display: run under Xvfb";
+        wchar_t temp[MAX_PATH];
+        GetTempPathW(MAX_PATH, temp);
+        dir = temp + std::wstring(L"tv-session-") + std::to_wstring(GetCurrentProcessId());
+        CreateDirectoryW(dir.c_str(), nullptr);
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        std::wstring command = L"\"" + appPath + L"\"";
+        ASSERT_TRUE(CreateProcessW(appPath.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
+                                   nullptr, nullptr, &si, &pi));
+        ASSERT_TRUE(WaitFor([&] {
+            main = FindWindowW(L"TarvixClass", L"Tarvix-Vantor");
+            return main && IsWindowVisible(main);
+        })) << "the main dialog did not show";
+        WaitForInputIdle(pi.hProcess, 5000);
+    }
+
+    void TearDown() override {
+        if (pi.hProcess) {
+            TerminateProcess(pi.hProcess, 99); // only if a test failed before the end
+            CloseHandle(pi.hThread);
+            CloseHandle(pi.hProcess);
+        }
+        if (!dir.empty())
+            system(("rmdir /s /q \"" + std::string(dir.begin(), dir.end()) + "\"").c_str());
+    }
+
+    HWND Item(int id) { return GetDlgItem(main, id); }
+    std::wstring Text(HWND w) {
+        wchar_t text[300] = {};
+        SendMessageW(w, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text));
+        return text;
+    }
+    void Expect(State s, const std::wstring &source, const std::wstring &target,
+                const std::wstring &mask) {
+        ExpectScreen(
+            s, [&](int id) { return IsWindowEnabled(Item(id)) != FALSE; },
+            [&](int id) { return Text(Item(id)); }, source, target, mask);
+    }
+
+    // A click that returns once the dialog has handled it.
+    void Press(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // A click on a button that opens a modal window, which is returned once it shows: a file
+    // dialog for an empty caption.
+    HWND Open(int id, const std::wstring &caption) {
+        PostMessageW(Item(id), BM_CLICK, 0, 0);
+        HWND box = nullptr;
+        EXPECT_TRUE(WaitFor([&] {
+            box = nullptr;
+            EnumThreadWindows(
+                pi.dwThreadId,
+                [](HWND w, LPARAM p) -> BOOL {
+                    wchar_t name[16];
+                    GetClassNameW(w, name, 16);
+                    if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0)
+                        *reinterpret_cast<HWND *>(p) = w;
+                    return TRUE;
+                },
+                reinterpret_cast<LPARAM>(&box));
+            return box && (caption.empty() ? Find(box, L"ComboBoxEx32", 1148) != nullptr
+                                           : Text(box) == caption);
+        })) << "no window "
+            << std::string(caption.begin(), caption.end());
+        return box;
+    }
+    // Closes a modal window and returns once the command that opened it has ended: the
+    // program handles the message sent here only when it is back in the main dialog's loop.
+    void Close(HWND box, UINT msg, WPARAM wParam) {
+        PostMessageW(box, msg, wParam, 0);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        SendMessageW(main, WM_NULL, 0, 0);
+    }
+
+    // Chooses path in the file dialog that button opens. The file dialog is owned by the main
+    // dialog, which is disabled while it is open.
+    void Choose(int button, const std::wstring &path) {
+        HWND dlg = Open(button, L"");
+        ASSERT_TRUE(dlg);
+        EXPECT_EQ(GetWindow(dlg, GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        HWND name = Find(Find(dlg, L"ComboBoxEx32", 1148), L"Edit", -1);
+        ASSERT_TRUE(name);
+        SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+        Close(dlg, WM_COMMAND, IDOK);
+        EXPECT_TRUE(IsWindowEnabled(main));
+    }
+
+    DWORD ExitCode() {
+        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+        DWORD code = 99;
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+
+    std::wstring Put(const std::wstring &name, const std::string &bytes) {
+        std::ofstream(std::filesystem::path(dir + L"\\" + name), std::ios::binary) << bytes;
+        return dir + L"\\" + name;
+    }
+};
+
+// At start: 62 controls visible, the focus on Help, Esc does nothing. Help and About disable
+// the main dialog and end only on a close request. A stopped Run shows a message without owner
+// and leaves the dialog as it was; a close request then ends the program with 0.
+TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
+    for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
+        EXPECT_TRUE(IsWindowVisible(Item(id))) << "control " << id;
+    Expect(Start, LaunchSource, NoTarget, Placeholder);
+    Shot("start");
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(pi.dwThreadId, &gui);
+    EXPECT_EQ(gui.hwndFocus, Item(IDC_HELPBUTTON));
+    PostMessageW(Item(IDC_HELPBUTTON), WM_KEYDOWN, VK_ESCAPE, 0);
+    PostMessageW(Item(IDC_HELPBUTTON), WM_KEYUP, VK_ESCAPE, 0);
+
+    const std::pair<int, std::wstring> boxes[] = {{IDC_HELPBUTTON, L"Tarvix-Help"},
+                                                  {IDC_ABOUT, L"About Tarvix"}};
+    for (const auto &[button, caption] : boxes) {
+        HWND box = Open(button, caption);
+        ASSERT_TRUE(box);
+        EXPECT_EQ(GetWindow(box, GW_OWNER), main);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        Shot(button == IDC_HELPBUTTON ? "help" : "about");
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        Sleep(300);
+        EXPECT_TRUE(IsWindowVisible(box)) << "only a close request ends a box";
+        Close(box, WM_SYSCOMMAND, SC_CLOSE);
+        EXPECT_TRUE(IsWindowEnabled(main));
+    }
+    Expect(Start, LaunchSource, NoTarget, Placeholder); // Esc did not close the dialog either
+
+    const std::wstring small = Put(L"small.txt", "abc"), target = dir + L"\\out";
+    Choose(IDC_OPEN, small);
+    Choose(IDC_SAVEAS, target);
+    for (int id : {IDC_KEY_A, IDC_KEY_B, IDC_KEY_C, IDC_KEY_D, IDC_KEY_E})
+        Press(id);
+    Expect(PasswordReady, small, target, Mask(5));
+    HWND message = Open(IDC_RUN, L"Small file");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(GetWindow(message, GW_OWNER), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    Close(message, WM_COMMAND, IDOK);
+    Expect(PasswordReady, small, target, Mask(5));
+    EXPECT_EQ(GetFileAttributesW((target + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
+
+    PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_EQ(ExitCode(), 0u);
+}
+
+// The whole job: Open, Save as, the keypad with a reset, Run, the closing message owned by the
+// main dialog, and exit code 0. The output is what the core writes for the same document and
+// keys.
+TEST_F(SessionTest, AWholeJobFromOpenToExit) {
+    std::string doc;
+    for (int i = 0; i < 5000; i++)
+        doc += static_cast<char>(i * 7 % 251);
+    const std::wstring source = Put(L"Dopis \u0148a stole.txt", doc), target = dir + L"\\secret";
+    Choose(IDC_OPEN, source);
+    Expect(SourceChosen, source, NoTarget, Placeholder);
+    Shot("source-chosen");
+    Choose(IDC_SAVEAS, target);
+    Expect(TargetChosen, source, target, Mask(0));
+    Press(IDC_KEY_Q);
+    Press(IDC_KEY_Q);
+    Shot("target-chosen");
+    Press(IDC_RESET);
+    Expect(TargetChosen, source, target, Mask(0));
+    const int keys[] = {IDC_KEY_T, IDC_KEY_A, IDC_KEY_R,     IDC_KEY_GREATER, IDC_KEY_LPAREN,
+                        IDC_KEY_2, IDC_KEY_0, IDC_KEY_BLANK, IDC_KEY_RPAREN};
+    int symbols = 0;
+    for (int id : keys) {
+        Press(id);
+        symbols += id == IDC_KEY_GREATER ? 2 : 1;
+        Expect(symbols < 5 ? TargetChosen : PasswordReady, source, target, Mask(symbols));
+    }
+    Shot("password-ready");
+    HWND closing = Open(IDC_RUN, L" Closing......");
+    ASSERT_TRUE(closing);
+    EXPECT_EQ(GetWindow(closing, GW_OWNER), main);
+    EXPECT_FALSE(IsWindowEnabled(main));
+    PostMessageW(closing, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(ExitCode(), 0u);
+
+    // The core itself on a copy of the same document, with the same keys.
+    ResetProgramState();
+    std::wcscpy(bufOpen, Put(L"copy.txt", doc).c_str());
+    std::wcscpy(bufSave, (dir + L"\\core").c_str());
+    for (int id : keys)
+        PressKey(id);
+    ASSERT_TRUE(RunPipeline());
+    const std::string output = Read(target + L".txt");
+    EXPECT_EQ(output.size(), doc.size());
+    EXPECT_NE(output, doc);
+    EXPECT_EQ(output, Read(dir + L"\\core.txt"));
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc != 2) {
+        fprintf(stderr, "usage: session_test PROGRAM\n");
+        return 2;
+    }
+    std::string path = argv[1];
+    if (!path.empty() && path[0] == '/')
+        path = "Z:" + path; // a path of the build machine, as Wine sees it
+    appPath.assign(path.begin(), path.end());
+    return RUN_ALL_TESTS();
+}
