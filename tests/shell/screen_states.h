@@ -11,7 +11,12 @@
 #include <functional>
 #include <string>
 
-enum State { Start, SourceChosen, TargetChosen, PasswordReady };
+enum State { Start, SourceChosen, TargetChosen, PasswordReady, None = -1 };
+
+// What the source, target and mask labels show.
+struct Labels {
+    std::wstring source, target, mask;
+};
 
 // The source label's caption at launch; after a cancelled Open it shows the same text with a
 // trailing space.
@@ -25,10 +30,9 @@ inline std::wstring Mask(int n) {
 }
 
 // Checks every control of a screen, read through enabled and text, against state s with
-// these label texts.
+// these labels.
 inline void ExpectScreen(State s, const std::function<bool(int)> &enabled,
-                         const std::function<std::wstring(int)> &text, const std::wstring &source,
-                         const std::wstring &target, const std::wstring &mask) {
+                         const std::function<std::wstring(int)> &text, const Labels &labels) {
     for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++) {
         bool on = id == IDC_HELPBUTTON || id == IDC_ABOUT || id == IDC_OPEN || id == IDC_SOURCE;
         if (id == IDC_SAVEAS || id == IDC_TARGET)
@@ -39,7 +43,7 @@ inline void ExpectScreen(State s, const std::function<bool(int)> &enabled,
             on = s == PasswordReady;
         EXPECT_EQ(enabled(id), on) << "control " << id << " in state " << s;
     }
-    EXPECT_EQ(text(IDC_SOURCE), source);
-    EXPECT_EQ(text(IDC_TARGET), target);
-    EXPECT_EQ(text(IDC_MASK), mask);
+    EXPECT_EQ(text(IDC_SOURCE), labels.source);
+    EXPECT_EQ(text(IDC_TARGET), labels.target);
+    EXPECT_EQ(text(IDC_MASK), labels.mask);
 }

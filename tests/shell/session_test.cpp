@@ -110,8 +110,8 @@ class SessionTest : public ::testing::Test {
             CloseHandle(pi.hThread);
             CloseHandle(pi.hProcess);
         }
-        if (!dir.empty())
-            system(("rmdir /s /q \"" + std::string(dir.begin(), dir.end()) + "\"").c_str());
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
     }
 
     HWND Item(int id) { return GetDlgItem(main, id); }
@@ -120,11 +120,10 @@ class SessionTest : public ::testing::Test {
         SendMessageW(w, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text));
         return text;
     }
-    void Expect(State s, const std::wstring &source, const std::wstring &target,
-                const std::wstring &mask) {
+    void Expect(State s, const Labels &labels) {
         ExpectScreen(
             s, [&](int id) { return IsWindowEnabled(Item(id)) != FALSE; },
-            [&](int id) { return Text(Item(id)); }, source, target, mask);
+            [&](int id) { return Text(Item(id)); }, labels);
     }
 
     // A click that returns once the dialog has handled it.
@@ -193,7 +192,7 @@ class SessionTest : public ::testing::Test {
 TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
     for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
         EXPECT_TRUE(IsWindowVisible(Item(id))) << "control " << id;
-    Expect(Start, LaunchSource, NoTarget, Placeholder);
+    Expect(Start, {LaunchSource, NoTarget, Placeholder});
     Shot("start");
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
@@ -217,20 +216,20 @@ TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
         Close(box, WM_SYSCOMMAND, SC_CLOSE);
         EXPECT_TRUE(IsWindowEnabled(main));
     }
-    Expect(Start, LaunchSource, NoTarget, Placeholder); // Esc did not close the dialog either
+    Expect(Start, {LaunchSource, NoTarget, Placeholder}); // Esc did not close the dialog either
 
     const std::wstring small = Put(L"small.txt", "abc"), target = dir + L"\\out";
     Choose(IDC_OPEN, small);
     Choose(IDC_SAVEAS, target);
     for (int id : {IDC_KEY_A, IDC_KEY_B, IDC_KEY_C, IDC_KEY_D, IDC_KEY_E})
         Press(id);
-    Expect(PasswordReady, small, target, Mask(5));
+    Expect(PasswordReady, {small, target, Mask(5)});
     HWND message = Open(IDC_RUN, L"Small file");
     ASSERT_TRUE(message);
     EXPECT_EQ(GetWindow(message, GW_OWNER), nullptr);
     EXPECT_TRUE(IsWindowEnabled(main));
     Close(message, WM_COMMAND, IDOK);
-    Expect(PasswordReady, small, target, Mask(5));
+    Expect(PasswordReady, {small, target, Mask(5)});
     EXPECT_EQ(GetFileAttributesW((target + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
 
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
@@ -246,22 +245,22 @@ TEST_F(SessionTest, AWholeJobFromOpenToExit) {
         doc += static_cast<char>(i * 7 % 251);
     const std::wstring source = Put(L"Dopis \u0148a stole.txt", doc), target = dir + L"\\secret";
     Choose(IDC_OPEN, source);
-    Expect(SourceChosen, source, NoTarget, Placeholder);
+    Expect(SourceChosen, {source, NoTarget, Placeholder});
     Shot("source-chosen");
     Choose(IDC_SAVEAS, target);
-    Expect(TargetChosen, source, target, Mask(0));
+    Expect(TargetChosen, {source, target, Mask(0)});
     Press(IDC_KEY_Q);
     Press(IDC_KEY_Q);
     Shot("target-chosen");
     Press(IDC_RESET);
-    Expect(TargetChosen, source, target, Mask(0));
+    Expect(TargetChosen, {source, target, Mask(0)});
     const int keys[] = {IDC_KEY_T, IDC_KEY_A, IDC_KEY_R,     IDC_KEY_GREATER, IDC_KEY_LPAREN,
                         IDC_KEY_2, IDC_KEY_0, IDC_KEY_BLANK, IDC_KEY_RPAREN};
     int symbols = 0;
     for (int id : keys) {
         Press(id);
         symbols += id == IDC_KEY_GREATER ? 2 : 1;
-        Expect(symbols < 5 ? TargetChosen : PasswordReady, source, target, Mask(symbols));
+        Expect(symbols < 5 ? TargetChosen : PasswordReady, {source, target, Mask(symbols)});
     }
     Shot("password-ready");
     HWND closing = Open(IDC_RUN, L" Closing......");
