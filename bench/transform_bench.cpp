@@ -55,7 +55,7 @@ static void EnterLongPassword() {
 static void TakeLoadedBuffer(uint32_t n) {
     POC = n;
     randCislo = SizeClass(n);
-    pBuf = static_cast<int32_t *>(std::malloc(size_t{n} * 32));
+    pBuf = TakeBitBuffer(n);
     TextBinary();
 }
 
@@ -78,7 +78,7 @@ static void BM_Floor(benchmark::State &state) {
     wchar_t path[PathRoom], spare[SpareRoom];
     OutputPath(path);
     for (auto _ : state) {
-        int32_t *entries = static_cast<int32_t *>(std::malloc(size_t{n} * 32));
+        int32_t *entries = TakeBitBuffer(n);
         FILE *fr = OpenRead(bufOpen);
         int32_t *e = entries;
         for (int c; (c = std::fgetc(fr)) != EOF; e += 8)
