@@ -77,20 +77,23 @@ static void BM_Floor(benchmark::State &state) {
     const uint32_t n = PrepareDocument(state);
     wchar_t path[PathRoom], spare[SpareRoom];
     OutputPath(path);
+    static char streamBuffer[StreamRoom];
     for (auto _ : state) {
         int32_t *entries = TakeBitBuffer(n);
         FILE *fr = OpenRead(bufOpen);
+        std::setvbuf(fr, streamBuffer, _IOFBF, StreamRoom);
         int32_t *e = entries;
-        for (int c; (c = std::fgetc(fr)) != EOF; e += 8)
+        for (int c; (c = GetByte(fr)) != EOF; e += 8)
             for (int m = 0; m < 8; m++)
                 e[m] = 48 + ((c >> (7 - m)) & 1);
         std::fclose(fr);
         FILE *fw = CreateSpare(path, spare, SpareRoom);
+        std::setvbuf(fw, streamBuffer, _IOFBF, StreamRoom);
         for (uint32_t i = 0; i < n; i++) {
             unsigned set = 0;
             for (int m = 0; m < 8; m++)
                 set = set << 1 | (entries[8 * i + m] & 1);
-            std::fputc(static_cast<int>(set), fw);
+            PutByte(static_cast<int>(set), fw);
         }
         std::fclose(fw);
         ReplaceFile(spare, path);

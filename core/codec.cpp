@@ -15,6 +15,13 @@ uint32_t pocet;
 
 static const wchar_t *const Warring = L"Warring";
 
+// Each pass opens one stream and closes it before it returns, so one buffer serves them all.
+static char streamBuffer[StreamRoom];
+
+static void UseStreamBuffer(FILE *f) {
+    std::setvbuf(f, streamBuffer, _IOFBF, StreamRoom);
+}
+
 static bool Fail(const wchar_t *text) {
     ScreenMessage(text, Warring, OwnerNone);
     return false;
@@ -24,8 +31,9 @@ bool Pole(uint32_t *poc) {
     FILE *fr = OpenRead(bufOpen);
     if (!fr)
         return Fail(L"Can't open file 1");
+    UseStreamBuffer(fr);
     uint32_t count = 0;
-    while (count <= MaxPOC && std::fgetc(fr) != EOF)
+    while (count <= MaxPOC && GetByte(fr) != EOF)
         count++;
     bool readError = std::ferror(fr) != 0;
     std::fclose(fr);
@@ -39,12 +47,13 @@ bool TextBinary() {
     FILE *fr = OpenRead(bufOpen);
     if (!fr)
         return Fail(L"Can't open file-reading");
+    UseStreamBuffer(fr);
     // Start at entry 0 whatever an earlier stopped Run left in the cursor.
     pocet = 0;
     const uint32_t entries = 8 * POC;
     bool grew = false;
     int c;
-    while ((c = std::fgetc(fr)) != EOF) {
+    while ((c = GetByte(fr)) != EOF) {
         if (pocet >= entries) {
             grew = true;
             break;
@@ -96,7 +105,7 @@ static bool WriteBytes(FILE *fw) {
             pocet++;
             cis /= 2;
         }
-        if (std::fputc(static_cast<int>(set), fw) == EOF)
+        if (PutByte(static_cast<int>(set), fw) == EOF)
             return false;
     }
     return true;
@@ -111,6 +120,7 @@ bool BinaryText() {
     FILE *fw = CanReplace(path) ? CreateSpare(path, spare, SpareRoom) : nullptr;
     if (!fw)
         return Fail(L"Can't open file-save");
+    UseStreamBuffer(fw);
     bool written = WriteBytes(fw);
     written = std::fclose(fw) == 0 && written;
     if (!written) {
