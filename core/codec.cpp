@@ -7,6 +7,7 @@
 #include "pipeline.h"
 #include "screen.h"
 
+#include <cstring>
 #include <cwchar>
 
 wchar_t bufOpen[PathRoom];
@@ -69,15 +70,25 @@ bool TextBinary() {
     return true;
 }
 
+// The 8 entries of every byte value, most significant bit first, so that loading a byte copies
+// its row instead of working out its bits one by one.
+struct EntryTable {
+    int32_t row[256][8];
+};
+
+static constexpr EntryTable MakeEntryTable() {
+    EntryTable t{};
+    for (int x = 0; x < 256; x++)
+        for (int m = 0; m < 8; m++)
+            t.row[x][m] = ((x >> (7 - m)) & 1) ? '1' : '0';
+    return t;
+}
+
+static constexpr EntryTable entryTable = MakeEntryTable();
+
 void PrintBinToPoint(int32_t x) {
-    const int CISLO = 8;
-    char buffer[CISLO];
-    for (int i = 0; i < CISLO; i++) {
-        buffer[i] = (x & 1) ? '1' : '0';
-        x >>= 1;
-    }
-    for (int i = CISLO - 1; i >= 0; i--)
-        pBuf[pocet++] = buffer[i];
+    std::memcpy(pBuf + pocet, entryTable.row[x & 0xFF], sizeof entryTable.row[0]);
+    pocet += 8;
 }
 
 bool OutputPath(wchar_t *out) {
