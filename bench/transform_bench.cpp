@@ -95,12 +95,11 @@ static void BM_Floor(benchmark::State &state) {
         std::fclose(fr);
         FILE *fw = CreateSpare(path, spare, SpareRoom);
         std::setvbuf(fw, streamBuffer, _IOFBF, StreamRoom);
-        for (uint32_t i = 0; i < n; i++) {
-            unsigned set = 0;
-            for (int m = 0; m < 8; m++)
-                set = set << 1 | (entries[8 * i + m] & 1);
-            PutByte(static_cast<int>(set), fw);
-        }
+        e = entries;
+        for (uint32_t i = 0; i < n; i++, e += 8)
+            PutByte((e[0] & 1) << 7 | (e[1] & 1) << 6 | (e[2] & 1) << 5 | (e[3] & 1) << 4 |
+                        (e[4] & 1) << 3 | (e[5] & 1) << 2 | (e[6] & 1) << 1 | (e[7] & 1),
+                    fw);
         std::fclose(fw);
         ReplaceFile(spare, path);
         std::free(entries);
