@@ -70,22 +70,6 @@ bool TextBinary() {
     return true;
 }
 
-// The 8 entries of every byte value, most significant bit first, so that loading a byte copies
-// its row instead of working out its bits one by one.
-struct EntryTable {
-    int32_t row[256][8];
-};
-
-static constexpr EntryTable MakeEntryTable() {
-    EntryTable t{};
-    for (int x = 0; x < 256; x++)
-        for (int m = 0; m < 8; m++)
-            t.row[x][m] = ((x >> (7 - m)) & 1) ? '1' : '0';
-    return t;
-}
-
-static constexpr EntryTable entryTable = MakeEntryTable();
-
 void PrintBinToPoint(int32_t x) {
     std::memcpy(pBuf + pocet, entryTable.row[x & 0xFF], sizeof entryTable.row[0]);
     pocet += 8;

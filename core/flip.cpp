@@ -4,6 +4,7 @@
 // bit buffer crosses the memory bus once rather than once per progression.
 #include "flip.h"
 
+#include "codec.h"
 #include "password.h"
 #include "pipeline.h"
 
@@ -78,12 +79,14 @@ static bool Progression(int k, int c, int32_t *zac, int32_t *step) {
     return true;
 }
 
-// Kodovac works on a mask of bit positions, 64 to a word: bit b of word w stands for position
-// 64 w + b. What a progression flips in word w repeats every step words, since 64 x step is a
-// multiple of step, so one period of its pattern serves the whole buffer. For each block of
-// positions the patterns of all selected progressions are XORed into the block's mask, and the
-// mask then flips the block's entries in one pass. A word of mask stands for 64 positions, so
-// building it costs far less than flipping entries one progression at a time.
+// Kodovac works on a mask of bit positions laid out as the document's bytes: byte k of mask
+// word w (bits 8 k to 8 k + 7) stands for the document's byte 8 w + k, most significant bit
+// first, so a byte of mask reads like a byte of the document. What a progression flips in word w
+// repeats every step words, since 64 x step is a multiple of step, so one period of its pattern
+// serves the whole buffer. For each block of positions the patterns of all selected progressions
+// are XORed into the block's mask, and the mask then flips the block's entries in one pass. A
+// word of mask stands for 64 positions, so building it costs far less than flipping entries one
+// progression at a time.
 
 // Largest step in the schedule at any size class.
 const uint32_t MaxStep = 32;
@@ -94,36 +97,27 @@ const uint32_t BlockWords = 256;
 // A selected progression as mask words: its period, repeated to run a whole block long from any
 // place in the period, so that a block takes it in one sweep.
 struct Pattern {
-    uint32_t start, step;
-    uint32_t phase; // where the next block starts in word, below step
+    uint32_t step;
+    uint32_t phase;  // where the next block starts in word, below step
+    uint64_t before; // positions of word 0 before the start: in the pattern, yet not flipped
     uint64_t word[BlockWords + MaxStep];
 };
 
-// Row x holds bit m of x at place m: the flips of 8 entries from one byte of mask.
-struct FlipTable {
-    int32_t row[256][8];
-};
-
-static constexpr FlipTable MakeFlipTable() {
-    FlipTable t{};
-    for (int x = 0; x < 256; x++)
-        for (int m = 0; m < 8; m++)
-            t.row[x][m] = (x >> m) & 1;
-    return t;
+// The bit of position j within its mask word: bit 8 k + 7 - m for position 8 k + m.
+static uint64_t Bit(uint32_t j) {
+    return uint64_t{1} << ((j % 64) ^ 7);
 }
 
-static constexpr FlipTable flipTable = MakeFlipTable();
-
-// The pattern holds every position of the progression's residue class, those before its start
-// too; Kodovac takes those out of the first word.
 static void MakePattern(Pattern *p, uint32_t start, uint32_t step) {
-    p->start = start;
     p->step = step;
     p->phase = 0;
+    p->before = 0;
+    for (uint32_t j = start % step; j < start; j += step)
+        p->before |= Bit(j);
     for (uint32_t w = 0; w < step; w++)
         p->word[w] = 0;
     for (uint32_t j = start % step; j < 64 * step; j += step)
-        p->word[j / 64] |= uint64_t{1} << (j % 64);
+        p->word[j / 64] |= Bit(j);
     for (uint32_t w = step; w < BlockWords + MaxStep; w++)
         p->word[w] = p->word[w - step];
 }
@@ -144,9 +138,9 @@ static void FlipByMask(uint32_t first, const uint64_t (&mask)[BlockWords]) {
     const uint32_t bytes = std::min(8 * BlockWords, POC - 8 * first);
     int32_t *entry = pBuf + 64 * size_t{first};
     for (uint32_t b = 0; b < bytes; b++, entry += 8) {
-        const int32_t *flip = flipTable.row[(mask[b / 8] >> (b % 8 * 8)) & 0xFF];
+        const int32_t *flip = entryTable.row[(mask[b / 8] >> (b % 8 * 8)) & 0xFF];
         for (int m = 0; m < 8; m++)
-            entry[m] ^= flip[m];
+            entry[m] ^= flip[m] & 1;
     }
 }
 
@@ -172,8 +166,8 @@ void Kodovac() {
         for (int p = 0; p < selected; p++)
             AddPattern(&patterns[p], mask);
         if (first == 0)
-            for (int p = 0; p < selected; p++) // positions before the start
-                mask[0] ^= patterns[p].word[0] & ((uint64_t{1} << patterns[p].start) - 1);
+            for (int p = 0; p < selected; p++)
+                mask[0] ^= patterns[p].before;
         FlipByMask(first, mask);
     }
 }
