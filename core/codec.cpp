@@ -89,17 +89,14 @@ bool OutputPath(wchar_t *out) {
     return true;
 }
 
-// Packs the bit buffer into fw from entry pocet on; false on a write error. The lowest bits of a
-// byte's 8 entries take the weights 128 down to 1, each apart from the others, so the processor
-// can work on all of them at once. The cursor and the count stay in locals: a write into the
-// stream's buffer could change any global, as far as the compiler knows.
+// Packs the bit buffer into fw from entry pocet on; false on a write error. The cursor and the
+// count stay in locals: a write into the stream's buffer could change any global, as far as the
+// compiler knows.
 static bool WriteBytes(FILE *fw) {
     const int32_t *e = pBuf + pocet;
     bool written = true;
     for (uint32_t n = POC; n > 0 && written; n--, e += 8)
-        written = PutByte((e[0] & 1) << 7 | (e[1] & 1) << 6 | (e[2] & 1) << 5 | (e[3] & 1) << 4 |
-                              (e[4] & 1) << 3 | (e[5] & 1) << 2 | (e[6] & 1) << 1 | (e[7] & 1),
-                          fw) != EOF;
+        written = PutByte(PackByte(e), fw) != EOF;
     pocet = static_cast<uint32_t>(e - pBuf);
     return written;
 }

@@ -27,6 +27,13 @@ constexpr EntryTable MakeEntryTable() {
 
 inline constexpr EntryTable entryTable = MakeEntryTable();
 
+// The byte that 8 entries stand for: their lowest bits take the weights 128 down to 1, each apart
+// from the others, so the processor works on all of them at once.
+inline int PackByte(const int32_t *e) {
+    return (e[0] & 1) << 7 | (e[1] & 1) << 6 | (e[2] & 1) << 5 | (e[3] & 1) << 4 | (e[4] & 1) << 3 |
+           (e[5] & 1) << 2 | (e[6] & 1) << 1 | (e[7] & 1);
+}
+
 // Counting pass: number of bytes of the source into *poc. Stops counting once the count passes
 // the largest size a Run accepts, so the count never wraps. False after its message.
 bool Pole(uint32_t *poc);
