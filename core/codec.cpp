@@ -7,6 +7,7 @@
 #include "pipeline.h"
 #include "screen.h"
 
+#include <cstring>
 #include <cwchar>
 
 wchar_t bufOpen[PathRoom];
@@ -14,6 +15,13 @@ wchar_t bufSave[PathRoom];
 uint32_t pocet;
 
 static const wchar_t *const Warring = L"Warring";
+
+// Each pass opens one stream and closes it before it returns, so one buffer serves them all.
+static char streamBuffer[StreamRoom];
+
+static void UseStreamBuffer(FILE *f) {
+    std::setvbuf(f, streamBuffer, _IOFBF, StreamRoom);
+}
 
 static bool Fail(const wchar_t *text) {
     ScreenMessage(text, Warring, OwnerNone);
@@ -24,8 +32,9 @@ bool Pole(uint32_t *poc) {
     FILE *fr = OpenRead(bufOpen);
     if (!fr)
         return Fail(L"Can't open file 1");
+    UseStreamBuffer(fr);
     uint32_t count = 0;
-    while (count <= MaxPOC && std::fgetc(fr) != EOF)
+    while (count <= MaxPOC && GetByte(fr) != EOF)
         count++;
     bool readError = std::ferror(fr) != 0;
     std::fclose(fr);
@@ -39,12 +48,13 @@ bool TextBinary() {
     FILE *fr = OpenRead(bufOpen);
     if (!fr)
         return Fail(L"Can't open file-reading");
+    UseStreamBuffer(fr);
     // Start at entry 0 whatever an earlier stopped Run left in the cursor.
     pocet = 0;
     const uint32_t entries = 8 * POC;
     bool grew = false;
     int c;
-    while ((c = std::fgetc(fr)) != EOF) {
+    while ((c = GetByte(fr)) != EOF) {
         if (pocet >= entries) {
             grew = true;
             break;
@@ -61,14 +71,8 @@ bool TextBinary() {
 }
 
 void PrintBinToPoint(int32_t x) {
-    const int CISLO = 8;
-    char buffer[CISLO];
-    for (int i = 0; i < CISLO; i++) {
-        buffer[i] = (x & 1) ? '1' : '0';
-        x >>= 1;
-    }
-    for (int i = CISLO - 1; i >= 0; i--)
-        pBuf[pocet++] = buffer[i];
+    std::memcpy(pBuf + pocet, entryTable.row[x & 0xFF], sizeof entryTable.row[0]);
+    pocet += 8;
 }
 
 bool OutputPath(wchar_t *out) {
@@ -85,21 +89,16 @@ bool OutputPath(wchar_t *out) {
     return true;
 }
 
-// Packs the bit buffer into fw; false on a write error.
+// Packs the bit buffer into fw from entry pocet on; false on a write error. The cursor and the
+// count stay in locals: a write into the stream's buffer could change any global, as far as the
+// compiler knows.
 static bool WriteBytes(FILE *fw) {
-    for (uint32_t i = 0; i < POC; i++) {
-        unsigned set = 0;
-        int cis = 128;
-        for (int b = 0; b < 8; b++) {
-            if (pBuf[pocet] & 1)
-                set += cis;
-            pocet++;
-            cis /= 2;
-        }
-        if (std::fputc(static_cast<int>(set), fw) == EOF)
-            return false;
-    }
-    return true;
+    const int32_t *e = pBuf + pocet;
+    bool written = true;
+    for (uint32_t n = POC; n > 0 && written; n--, e += 8)
+        written = PutByte(PackByte(e), fw) != EOF;
+    pocet = static_cast<uint32_t>(e - pBuf);
+    return written;
 }
 
 bool BinaryText() {
@@ -111,6 +110,7 @@ bool BinaryText() {
     FILE *fw = CanReplace(path) ? CreateSpare(path, spare, SpareRoom) : nullptr;
     if (!fw)
         return Fail(L"Can't open file-save");
+    UseStreamBuffer(fw);
     bool written = WriteBytes(fw);
     written = std::fclose(fw) == 0 && written;
     if (!written) {

@@ -26,6 +26,28 @@ bool ReplaceFile(const wchar_t *from, const wchar_t *to);
 // Removes a file; failures are ignored (used to clear away a spare file).
 void RemoveFile(const wchar_t *path);
 
+// One byte from or to a stream, as std::fgetc and std::fputc, but without taking the stream's
+// lock on every call: each stream of a Run belongs to one pass on one thread.
+inline int GetByte(FILE *f) {
+#ifdef _WIN32
+    return _fgetc_nolock(f);
+#else
+    return getc_unlocked(f);
+#endif
+}
+
+inline int PutByte(int c, FILE *f) {
+#ifdef _WIN32
+    return _fputc_nolock(c, f);
+#else
+    return putc_unlocked(c, f);
+#endif
+}
+
+// Buffer room the passes give their streams: larger than the runtime's default of a few
+// kilobytes, so that the largest document takes a few dozen system calls rather than hundreds.
+const size_t StreamRoom = size_t{64} << 10;
+
 // Room for a spare file's name: the directory of a 254-character path, the short name and a
 // terminator.
 const size_t SpareRoom = 264;

@@ -9,6 +9,11 @@
 
 #include <cstdlib>
 
+#ifdef __linux__
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 uint32_t POC;
 int32_t randCislo;
 int32_t *pBuf;
@@ -24,6 +29,26 @@ static const wchar_t *const ClosingCaption = L" Closing......";
 // Set while a Run is under way: failure messages have no owner, so the Run button can be
 // pressed again while one of them is shown.
 static bool running;
+
+// Where the system offers it, the kernel is asked to back a large buffer with large pages: the
+// 89.6 MB of the largest document would otherwise take some 22,000 page faults, which cost more
+// than loading, flipping and packing it all. Windows gives large pages only to programs holding
+// a privilege, so there the buffer stays as the runtime hands it out.
+int32_t *TakeBitBuffer(uint32_t poc) {
+    const size_t size = size_t{poc} * 32;
+    void *block = std::malloc(size);
+#ifdef MADV_HUGEPAGE
+    const size_t largePage = size_t{2} << 20;
+    if (block && size >= largePage) {
+        // madvise takes whole pages: the pages that lie wholly inside the block.
+        const uintptr_t page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+        const uintptr_t from = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
+        const uintptr_t to = (reinterpret_cast<uintptr_t>(block) + size) & ~(page - 1);
+        madvise(reinterpret_cast<void *>(from), to - from, MADV_HUGEPAGE);
+    }
+#endif
+    return static_cast<int32_t *>(block);
+}
 
 int32_t SizeClass(uint32_t poc) {
     static const uint32_t thresholds[] = {130, 300, 4300, 1800300};
@@ -49,7 +74,7 @@ static bool Transform() {
     }
     randCislo = SizeClass(POC);
     // Released through this Run's own pointer: a Run frees only the block it took.
-    int32_t *block = static_cast<int32_t *>(std::malloc(static_cast<size_t>(POC) * 32));
+    int32_t *block = TakeBitBuffer(POC);
     if (!block) {
         ScreenMessage(L"Memory is full", L"Warring", OwnerNone);
         return false;

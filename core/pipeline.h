@@ -12,6 +12,10 @@ extern uint32_t POC;      // byte count of the source
 extern int32_t randCislo; // size class, 0 to 4
 extern int32_t *pBuf;     // bit buffer of 8 x POC entries while a Run holds it, else null
 
+// Takes a bit buffer of 8 x poc entries, not initialised, as a Run takes it; nullptr when memory
+// is short. Released with std::free.
+int32_t *TakeBitBuffer(uint32_t poc);
+
 // Size class of a byte count: how many of 130, 300, 4300 and 1800300 it exceeds.
 int32_t SizeClass(uint32_t poc);
 
