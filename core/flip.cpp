@@ -67,18 +67,6 @@ const Flip FlipSchedule[52][5] = {
 };
 // clang-format on
 
-// The progression that slot c selects for code k under the current randCislo; false when the
-// slot's occurrence number is not 1 to 5.
-static bool Progression(int k, int c, int32_t *zac, int32_t *step) {
-    int o = HesloS[c].poradie;
-    if (o < 1 || o > 5)
-        return false;
-    const Flip &f = FlipSchedule[k - 1][o - 1];
-    *zac = f.start + f.startClass * randCislo;
-    *step = f.step + f.stepClass * randCislo;
-    return true;
-}
-
 // Kodovac works on a mask of bit positions laid out as the document's bytes: byte k of mask
 // word w (bits 8 k to 8 k + 7) stands for the document's byte 8 w + k, most significant bit
 // first, so a byte of mask reads like a byte of the document. What a progression flips in word w
@@ -144,20 +132,12 @@ static void FlipByMask(uint32_t first, const uint64_t (&mask)[BlockWords]) {
     }
 }
 
-void Kodovac() {
-    Pattern patterns[20];
-    int selected = 0;
-    for (int i = 0; i < 20; i++) {
-        int k = heslotxt[i];
-        int32_t zac, pocet;
-        if (k < 1 || k > 52 || !Progression(k, i, &zac, &pocet))
-            continue;
-        // Every progression of the schedule fits a pattern; any other would take the long way.
-        if (zac >= 0 && zac < 64 && pocet >= 1 && static_cast<uint32_t>(pocet) <= MaxStep)
-            MakePattern(&patterns[selected++], zac, pocet);
-        else
-            Exch(zac, pocet);
-    }
+// The progressions of this Run's password, gathered by Exch while Kodovac reads the slots.
+static Pattern patterns[20];
+static int selected;
+
+// Flips every gathered progression, block by block through the mask.
+static void FlipSelected() {
     const uint32_t words = (POC + 7) / 8;
     uint64_t mask[BlockWords];
     for (uint32_t first = 0; first < words; first += BlockWords) {
@@ -172,13 +152,31 @@ void Kodovac() {
     }
 }
 
+void Kodovac() {
+    selected = 0;
+    for (int i = 0; i < 20; i++) {
+        int k = heslotxt[i];
+        if (k >= 1 && k <= 52)
+            F(k, i);
+    }
+    FlipSelected();
+}
+
 void F(int k, int c) {
-    int32_t zac, pocet;
-    if (Progression(k, c, &zac, &pocet))
-        Exch(zac, pocet);
+    int o = HesloS[c].poradie;
+    if (o < 1 || o > 5)
+        return;
+    const Flip &f = FlipSchedule[k - 1][o - 1];
+    Exch(f.start + f.startClass * randCislo, f.step + f.stepClass * randCislo);
 }
 
 void Exch(int32_t zac, int32_t pocet) {
+    // Every progression of the schedule fits a pattern; any other takes a pass of its own.
+    if (zac >= 0 && zac < 64 && pocet >= 1 && static_cast<uint32_t>(pocet) <= MaxStep &&
+        selected < 20) {
+        MakePattern(&patterns[selected++], zac, pocet);
+        return;
+    }
     const uint32_t entries = 8 * POC;
     for (int32_t i = zac; static_cast<uint32_t>(i) < entries; i += pocet)
         pBuf[i] = (pBuf[i] == 49) ? 48 : 49;

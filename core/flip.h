@@ -14,13 +14,15 @@ struct Flip {
 // 52 symbol codes x 5 occurrence numbers; row 0 is code 1, column 0 occurrence 1.
 extern const Flip FlipSchedule[52][5];
 
-// Flips the progressions that password slots 0 to 19 select, under the current randCislo: the
-// progression F would flip for each slot, all of them together.
+// Flips the progressions that password slots 0 to 19 select, under the current randCislo: F
+// hands each slot's progression to Exch, and once every slot is read all of them are flipped
+// together.
 void Kodovac();
 
-// The routine of symbol code k (once F1 to F52): flips the progression of code k at the
-// occurrence number of slot c, if that number is 1 to 5, on its own.
+// The routine of symbol code k (once F1 to F52): the progression of code k at the occurrence
+// number of slot c, if that number is 1 to 5, goes to Exch.
 void F(int k, int c);
 
-// Flips entries zac, zac + pocet, ... below 8 x POC between 48 and 49.
+// Entries zac, zac + pocet, ... below 8 x POC are to flip between 48 and 49. Called by F within
+// Kodovac, which flips them with the slots' other progressions once it has read every slot.
 void Exch(int32_t zac, int32_t pocet);
