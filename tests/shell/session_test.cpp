@@ -23,6 +23,10 @@ template <class Done> bool WaitFor(Done done) {
     return done();
 }
 
+std::wstring Widen(const std::string &ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
 std::string Read(const std::wstring &path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -59,24 +63,21 @@ void Shot(const char *name) {
         return;
     Sleep(500); // let the program finish painting
     const std::string png = std::string(folder) + "/" + name + ".png";
-    std::string command = "import -window root -crop 600x480+0+0 +repage " + png + ".tmp.png";
-    std::wstring wide(command.begin(), command.end()), done(png.begin(), png.end());
-    done = L"Z:" + done + L".tmp.png";
-    DeleteFileW(done.c_str());
+    std::string command = "import -window root -crop 600x480+0+0 +repage " + png;
+    std::wstring wide = Widen(command), file = L"Z:" + Widen(png);
+    DeleteFileW(file.c_str());
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
     // Wine starts a program of the build machine when given its path, but cannot wait for it:
-    // the picture is done once its file is there.
+    // the picture is taken once its file is there.
     ASSERT_TRUE(CreateProcessW(L"Z:\\usr\\bin\\import", &wide[0], nullptr, nullptr, FALSE, 0,
                                nullptr, nullptr, &si, &pi));
     CloseHandle(pi.hThread);
     CloseHandle(pi.hProcess);
     EXPECT_TRUE(
-        WaitFor([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }));
-    Sleep(300);
-    std::wstring final = done.substr(0, done.size() - 8);
-    MoveFileExW(done.c_str(), final.c_str(), MOVEFILE_REPLACE_EXISTING);
+        WaitFor([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }));
+    Sleep(500);
 }
 
 class SessionTest : public ::testing::Test {
@@ -147,8 +148,7 @@ class SessionTest : public ::testing::Test {
                 reinterpret_cast<LPARAM>(&box));
             return box && (caption.empty() ? Find(box, L"ComboBoxEx32", 1148) != nullptr
                                            : Text(box) == caption);
-        })) << "no window "
-            << std::string(caption.begin(), caption.end());
+        }));
         return box;
     }
     // Closes a modal window and returns once the command that opened it has ended: the
@@ -291,9 +291,8 @@ int main(int argc, char **argv) {
         fprintf(stderr, "usage: session_test PROGRAM\n");
         return 2;
     }
-    std::string path = argv[1];
-    if (!path.empty() && path[0] == '/')
-        path = "Z:" + path; // a path of the build machine, as Wine sees it
-    appPath.assign(path.begin(), path.end());
+    appPath = Widen(argv[1]);
+    if (appPath[0] == L'/')
+        appPath = L"Z:" + appPath; // a path of the build machine, as Wine sees it
     return RUN_ALL_TESTS();
 }
