@@ -16,6 +16,10 @@
 #include <unistd.h>
 #endif
 
+#ifdef TV_FAULTS
+long faultAt, faultCalls;
+#endif
+
 // Spare files stand in the output's own directory, so that the final move stays on one volume,
 // under a short name of their own, so that an output name of any length leaves room for it.
 static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
@@ -36,10 +40,15 @@ static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
     return true;
 }
 
+bool CloseWritten(FILE *f) {
+    bool closed = std::fclose(f) == 0;
+    return !Faulty() && closed;
+}
+
 #ifdef _WIN32
 
 FILE *OpenRead(const wchar_t *path) {
-    return _wfopen(path, L"rb");
+    return Faulty() ? nullptr : _wfopen(path, L"rb");
 }
 
 bool CanReplace(const wchar_t *path) {
@@ -50,6 +59,8 @@ bool CanReplace(const wchar_t *path) {
 }
 
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
+    if (Faulty())
+        return nullptr;
     for (int n = 0; n < 10; n++) {
         if (!SpareName(path, n, spare, room))
             return nullptr;
@@ -75,6 +86,8 @@ static bool Exists(const wchar_t *path) {
 // The runtime's rename does not replace an existing file, so the old file is first parked
 // under a spare name and brought back if the move fails: one of the two always stays whole.
 bool ReplaceFile(const wchar_t *from, const wchar_t *to) {
+    if (Faulty())
+        return false;
     if (_wrename(from, to) == 0)
         return true;
     if (!Exists(to))
@@ -104,7 +117,7 @@ void RemoveFile(const wchar_t *path) {
 #else
 
 FILE *OpenRead(const wchar_t *path) {
-    return std::fopen(EncodeUtf8(path).c_str(), "rb");
+    return Faulty() ? nullptr : std::fopen(EncodeUtf8(path).c_str(), "rb");
 }
 
 bool CanReplace(const wchar_t *path) {
@@ -116,6 +129,8 @@ bool CanReplace(const wchar_t *path) {
 }
 
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
+    if (Faulty())
+        return nullptr;
     struct stat old;
     bool hasOld = stat(EncodeUtf8(path).c_str(), &old) == 0;
     for (int n = 0; n < 10; n++) {
@@ -140,7 +155,7 @@ FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
 }
 
 bool ReplaceFile(const wchar_t *from, const wchar_t *to) {
-    return std::rename(EncodeUtf8(from).c_str(), EncodeUtf8(to).c_str()) == 0;
+    return !Faulty() && std::rename(EncodeUtf8(from).c_str(), EncodeUtf8(to).c_str()) == 0;
 }
 
 void RemoveFile(const wchar_t *path) {

@@ -20,15 +20,41 @@ bool CanReplace(const wchar_t *path);
 // file at path. nullptr on failure.
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room);
 
+// Closes a stream written to; false when its last bytes could not be written.
+bool CloseWritten(FILE *f);
+
 // Moves the file from onto to, replacing a file at to; false (and nothing moved) on failure.
 bool ReplaceFile(const wchar_t *from, const wchar_t *to);
 
 // Removes a file; failures are ignored (used to clear away a spare file).
 void RemoveFile(const wchar_t *path);
 
+// The fault seam of the tests. A build that defines TV_FAULTS (the tests' copy of the core)
+// numbers every call of this file layer that can fail, and the taking of the bit buffer, from 1
+// on, and makes call number faultAt fail as the system would; elsewhere it is compiled out.
+#ifdef TV_FAULTS
+extern long faultAt;    // the call to fail; 0 for none
+extern long faultCalls; // calls numbered so far
+inline bool Faulty() {
+    return ++faultCalls == faultAt;
+}
+inline bool FaultStruck() {
+    return faultAt > 0 && faultCalls >= faultAt;
+}
+#else
+inline bool Faulty() {
+    return false;
+}
+inline bool FaultStruck() {
+    return false;
+}
+#endif
+
 // One byte from or to a stream, as std::fgetc and std::fputc, but without taking the stream's
 // lock on every call: each stream of a Run belongs to one pass on one thread.
 inline int GetByte(FILE *f) {
+    if (Faulty())
+        return EOF;
 #ifdef _WIN32
     return _fgetc_nolock(f);
 #else
@@ -37,11 +63,18 @@ inline int GetByte(FILE *f) {
 }
 
 inline int PutByte(int c, FILE *f) {
+    if (Faulty())
+        return EOF;
 #ifdef _WIN32
     return _fputc_nolock(c, f);
 #else
     return putc_unlocked(c, f);
 #endif
+}
+
+// True when reading f met an error rather than the end of the file.
+inline bool ReadFailed(FILE *f) {
+    return std::ferror(f) != 0 || FaultStruck();
 }
 
 // Buffer room the passes give their streams: larger than the runtime's default of a few
