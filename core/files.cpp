@@ -22,7 +22,7 @@ long faultAt, faultCalls;
 
 // Spare files stand in the output's own directory, so that the final move stays on one volume,
 // under a short name of their own, so that an output name of any length leaves room for it.
-static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
+bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room) {
     size_t dir = std::wcslen(path);
     while (dir > 0 && path[dir - 1] != L'/'
 #ifdef _WIN32
@@ -30,13 +30,11 @@ static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
 #endif
     )
         dir--;
-    const wchar_t name[] = {L'~', L't', L'v', static_cast<wchar_t>(L'0' + n), L'.', L't',
-                            L'm', L'p', 0};
-    const size_t nameLen = sizeof name / sizeof name[0];
-    if (dir + nameLen > room)
+    const std::wstring name = L"~tv" + std::to_wstring(n) + L".tmp";
+    if (dir + name.size() >= room)
         return false;
     std::wmemcpy(spare, path, dir);
-    std::wmemcpy(spare + dir, name, nameLen);
+    std::wmemcpy(spare + dir, name.c_str(), name.size() + 1);
     return true;
 }
 
@@ -61,7 +59,7 @@ bool CanReplace(const wchar_t *path) {
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
     if (Faulty())
         return nullptr;
-    for (int n = 0; n < 10; n++) {
+    for (unsigned n = 0; n < SpareNames; n++) {
         if (!SpareName(path, n, spare, room))
             return nullptr;
         int fd = _wopen(spare, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
@@ -93,7 +91,7 @@ bool ReplaceFile(const wchar_t *from, const wchar_t *to) {
     if (!Exists(to))
         return false;
     wchar_t parked[SpareRoom];
-    for (int n = 0; n < 10; n++) {
+    for (unsigned n = 0; n < SpareNames; n++) {
         if (!SpareName(to, n, parked, SpareRoom))
             return false;
         if (Exists(parked))
@@ -133,7 +131,7 @@ FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
         return nullptr;
     struct stat old;
     bool hasOld = stat(EncodeUtf8(path).c_str(), &old) == 0;
-    for (int n = 0; n < 10; n++) {
+    for (unsigned n = 0; n < SpareNames; n++) {
         if (!SpareName(path, n, spare, room))
             return nullptr;
         std::string s = EncodeUtf8(spare);

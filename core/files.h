@@ -14,11 +14,15 @@ FILE *OpenRead(const wchar_t *path);
 // written. A directory, a device or a read-only file cannot be replaced.
 bool CanReplace(const wchar_t *path);
 
-// Creates a new, empty file for writing bytes in the directory of path, under a short name of
-// its own ("~tv0.tmp" to "~tv9.tmp"), and puts its name into spare (room wide characters).
-// Never opens a file that already exists. The new file takes the permissions of an existing
-// file at path. nullptr on failure.
+// Creates a new, empty file for writing bytes in the directory of path, under the first spare
+// name that no file bears yet, and puts that name into spare (room wide characters). Never opens
+// a file that already exists. The new file takes the permissions of an existing file at path.
+// nullptr on failure.
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room);
+
+// Spare name number n of path (below SpareNames): "~tv<n>.tmp" in the directory of path. False
+// when it does not fit room wide characters.
+bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room);
 
 // Closes a stream written to; false when its last bytes could not be written.
 bool CloseWritten(FILE *f);
@@ -81,6 +85,10 @@ inline bool ReadFailed(FILE *f) {
 // kilobytes, so that the largest document takes a few dozen system calls rather than hundreds.
 const size_t StreamRoom = size_t{64} << 10;
 
-// Room for a spare file's name: the directory of a 254-character path, the short name and a
-// terminator.
-const size_t SpareRoom = 264;
+// Spare names tried before CreateSpare gives up: each spare file that a killed Run left behind
+// takes one, so only a folder holding thousands of them blocks a Run.
+const unsigned SpareNames = 10000;
+
+// Room for a spare file's name: the directory of a 254-character path, the longest short name
+// ("~tv9999.tmp") and a terminator.
+const size_t SpareRoom = 266;
