@@ -43,7 +43,6 @@ static void Check(const std::vector<int> &accepted) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ResetProgramState();
     SetScreen(&Watch);
-    InitHeslo();
     std::vector<int> accepted;
     // As after Save as, the commands start with the password emptied and Run disabled.
     for (size_t i = 0; i <= size; i++) {

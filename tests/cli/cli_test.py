@@ -5,6 +5,7 @@ TV_CLI names the program, TV_CLI_WRAPPER a launcher (Wine), behind which the fir
 import collections
 import os
 import pty
+import shutil
 import signal
 import subprocess
 import sys
@@ -21,12 +22,8 @@ def usage(what):
     return "tarvix-vantor-cli: " + what + "\nTry 'tarvix-vantor-cli --help'.\n"
 
 
-def keys(k):
-    return ["--keys", k, "zero.bin", "out"]
-
-
-def paths(source, target):
-    return ["--keys", "BNB)C", source, target]
+def keys(k, source="zero.bin", target="out"):
+    return ["--keys", k, source, target]
 
 
 # One start: arguments, exit status, standard error, first line of standard output, the one file
@@ -45,10 +42,11 @@ ROWS = [
     row(["--keys", "£x>@(", "dokument-ťažký-£.txt", "výstup-😀"], 0, "", "výstup-😀.txt",
         b"e0\xdcL"),  # beyond ASCII, and beyond 16 bits for UTF-16 under Wine
     row(keys("BN😀))"), 2, usage('no key "😀" (U+1F600), character 3 of the keys')),
-    row(paths(S254, "t" * 252), 1,  # SOURCE fits; the output does not
+    row(keys("BNB)C", S254, "t" * 252), 1,  # SOURCE fits; the output does not
         "Warring: The save path is too long. Please choose a shorter one\n"),
-    row(paths("zero.bin", "folder"), 1, "Warring: Can't open file-save\n"),  # folder.bin is one
-    row(paths("read-only.txt", "read-only"), 1, "Warring: Can't open file-save\n", nobody=True),
+    row(keys("BNB)C", target="folder"), 1, "Warring: Can't open file-save\n"),  # a folder.bin
+    row(keys("BNB)C", "read-only.txt", "read-only"), 1, "Warring: Can't open file-save\n",
+        nobody=True),
     row(keys(" BNB)C "), 1,
         "tarvix-vantor-cli: the output path could not be written to standard output\n",
         written=KEYED, full=True),
@@ -64,8 +62,8 @@ ROWS = [
     row(["--keys", " BNB)C ", "--", "-zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(keys("BNCPAQDEFGIJOSRHTU>"), 0, "", "out.bin", b"\x02IJ1"),
     row(keys("BNCPAQDEFGIJOSRHTUV>"), 2, usage("the password has 21 symbols" + COUNT)),
-    row(paths("abc", "out"), 1, "Small file: Small file.Please open bigger file\n"),
-    row(paths("4GiB", "out"), 1,  # a count that wrapped would be 4
+    row(keys("BNB)C", "abc"), 1, "Small file: Small file.Please open bigger file\n"),
+    row(keys("BNB)C", "4GiB"), 1,  # a count that wrapped would be 4
         "Big file: Big file.Please open smaller file or upgrade program\n"),
     row(["--frob", "doc", "out"], 2, usage("unknown option '--frob'")),
     row([], 2, usage("SOURCE and TARGET are missing")),
@@ -75,9 +73,9 @@ ROWS = [
         usage("give the keys only once, with --keys or with --keys-file")),
     row(["doc", "out", "--keys"], 2, usage("option '--keys' needs a value")),
     row(["--keys-file", "missing", "doc", "out"], 2, usage("cannot open the keys file 'missing'")),
-    row(paths("doc", ""), 2, usage("the TARGET path is empty")),
-    row(paths(S254 + "s", "out"), 2, usage("the SOURCE path has 255 characters; at most 254 fit")),
-    row(paths("doc", b"out\xc0\xaf"), 2, usage("the TARGET path is not valid UTF-8")),
+    row(keys("BNB)C", "doc", ""), 2, usage("the TARGET path is empty")),
+    row(keys("BNB)C", S254 + "s"), 2, usage("the SOURCE path has 255 characters; at most 254 fit")),
+    row(keys("BNB)C", "doc", b"out\xc0\xaf"), 2, usage("the TARGET path is not valid UTF-8")),
     row(keys(b"BN\xed\xa0\x80))"), 2, usage("the keys are not valid UTF-8")),
     row(["--keys-file", "bad.txt", "doc", "out"], 2,  # C3 C3: a lead byte for a continuation
         usage("the keys are not valid UTF-8")),
@@ -91,7 +89,8 @@ def run(args, stdin, full, nobody):
         i.write(stdin)
         i.seek(0)
         user = 65534 if nobody and os.geteuid() == 0 and not launcher else None
-        status = subprocess.call(program + args, stdin=i, stdout=f if full else o, stderr=e,
+        command = ["./cli"] if user else program  # a copy that user 65534 surely reaches
+        status = subprocess.call(command + args, stdin=i, stdout=f if full else o, stderr=e,
                                  user=user)
         o.seek(0)
         e.seek(0)
@@ -129,6 +128,7 @@ with tempfile.TemporaryDirectory() as d:
     for name, content in [(S254, b"abcd"), ("abc", b"abc"), ("4GiB", b""),
                           ("bad.txt", b"BN\xc3\xc3C)\n"), ("keys.txt", b"\xef\xbb\xbf" + LINE)]:
         Path(name).write_bytes(content)
+    shutil.copy(program[-1], "cli")
     os.chmod(d, 0o777)
     os.chmod("read-only.txt", 0o444)
     os.truncate("4GiB", 2**32 + 4)

@@ -74,8 +74,9 @@ class CoreTest : public ::testing::Test {
         while (!fs::create_directory(dir));
     }
 
+    // A folder that cannot be removed fails no test.
     void TearDown() override {
-        std::error_code ec; // a folder that cannot be removed fails no test
+        std::error_code ec;
         fs::remove_all(dir, ec);
     }
 

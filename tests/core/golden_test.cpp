@@ -5,7 +5,6 @@
 #include "core_fixture.h"
 #include "flip.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <sstream>
 

@@ -3,8 +3,6 @@
 // is read.
 #include "core_fixture.h"
 
-#include <algorithm>
-
 #ifdef __linux__
 #include <sys/mount.h>
 #endif
