@@ -36,7 +36,7 @@ bool Pole(uint32_t *poc) {
     uint32_t count = 0;
     while (count <= MaxPOC && GetByte(fr) != EOF)
         count++;
-    bool readError = std::ferror(fr) != 0;
+    bool readError = ReadFailed(fr);
     std::fclose(fr);
     if (readError)
         return Fail(L"Can't read the source file");
@@ -61,7 +61,7 @@ bool TextBinary() {
         }
         PrintBinToPoint(c);
     }
-    bool readError = std::ferror(fr) != 0;
+    bool readError = ReadFailed(fr);
     std::fclose(fr);
     if (readError)
         return Fail(L"Can't read the source file");
@@ -112,7 +112,7 @@ bool BinaryText() {
         return Fail(L"Can't open file-save");
     UseStreamBuffer(fw);
     bool written = WriteBytes(fw);
-    written = std::fclose(fw) == 0 && written;
+    written = CloseWritten(fw) && written;
     if (!written) {
         RemoveFile(spare);
         return Fail(L"Can't write file-save. Is the disk full?");

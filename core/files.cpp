@@ -16,9 +16,13 @@
 #include <unistd.h>
 #endif
 
+#ifdef TV_FAULTS
+long faultAt, faultCalls;
+#endif
+
 // Spare files stand in the output's own directory, so that the final move stays on one volume,
 // under a short name of their own, so that an output name of any length leaves room for it.
-static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
+bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room) {
     size_t dir = std::wcslen(path);
     while (dir > 0 && path[dir - 1] != L'/'
 #ifdef _WIN32
@@ -26,20 +30,23 @@ static bool SpareName(const wchar_t *path, int n, wchar_t *spare, size_t room) {
 #endif
     )
         dir--;
-    const wchar_t name[] = {L'~', L't', L'v', static_cast<wchar_t>(L'0' + n), L'.', L't',
-                            L'm', L'p', 0};
-    const size_t nameLen = sizeof name / sizeof name[0];
-    if (dir + nameLen > room)
+    const std::wstring name = L"~tv" + std::to_wstring(n) + L".tmp";
+    if (dir + name.size() >= room)
         return false;
     std::wmemcpy(spare, path, dir);
-    std::wmemcpy(spare + dir, name, nameLen);
+    std::wmemcpy(spare + dir, name.c_str(), name.size() + 1);
     return true;
+}
+
+bool CloseWritten(FILE *f) {
+    bool closed = std::fclose(f) == 0;
+    return !Faulty() && closed;
 }
 
 #ifdef _WIN32
 
 FILE *OpenRead(const wchar_t *path) {
-    return _wfopen(path, L"rb");
+    return Faulty() ? nullptr : _wfopen(path, L"rb");
 }
 
 bool CanReplace(const wchar_t *path) {
@@ -50,7 +57,9 @@ bool CanReplace(const wchar_t *path) {
 }
 
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
-    for (int n = 0; n < 10; n++) {
+    if (Faulty())
+        return nullptr;
+    for (unsigned n = 0; n < SpareNames; n++) {
         if (!SpareName(path, n, spare, room))
             return nullptr;
         int fd = _wopen(spare, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
@@ -75,12 +84,14 @@ static bool Exists(const wchar_t *path) {
 // The runtime's rename does not replace an existing file, so the old file is first parked
 // under a spare name and brought back if the move fails: one of the two always stays whole.
 bool ReplaceFile(const wchar_t *from, const wchar_t *to) {
+    if (Faulty())
+        return false;
     if (_wrename(from, to) == 0)
         return true;
     if (!Exists(to))
         return false;
     wchar_t parked[SpareRoom];
-    for (int n = 0; n < 10; n++) {
+    for (unsigned n = 0; n < SpareNames; n++) {
         if (!SpareName(to, n, parked, SpareRoom))
             return false;
         if (Exists(parked))
@@ -104,7 +115,7 @@ void RemoveFile(const wchar_t *path) {
 #else
 
 FILE *OpenRead(const wchar_t *path) {
-    return std::fopen(EncodeUtf8(path).c_str(), "rb");
+    return Faulty() ? nullptr : std::fopen(EncodeUtf8(path).c_str(), "rb");
 }
 
 bool CanReplace(const wchar_t *path) {
@@ -116,9 +127,11 @@ bool CanReplace(const wchar_t *path) {
 }
 
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
+    if (Faulty())
+        return nullptr;
     struct stat old;
     bool hasOld = stat(EncodeUtf8(path).c_str(), &old) == 0;
-    for (int n = 0; n < 10; n++) {
+    for (unsigned n = 0; n < SpareNames; n++) {
         if (!SpareName(path, n, spare, room))
             return nullptr;
         std::string s = EncodeUtf8(spare);
@@ -140,7 +153,7 @@ FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
 }
 
 bool ReplaceFile(const wchar_t *from, const wchar_t *to) {
-    return std::rename(EncodeUtf8(from).c_str(), EncodeUtf8(to).c_str()) == 0;
+    return !Faulty() && std::rename(EncodeUtf8(from).c_str(), EncodeUtf8(to).c_str()) == 0;
 }
 
 void RemoveFile(const wchar_t *path) {

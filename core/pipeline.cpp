@@ -3,6 +3,7 @@
 #include "pipeline.h"
 
 #include "codec.h"
+#include "files.h"
 #include "flip.h"
 #include "password.h"
 #include "screen.h"
@@ -36,7 +37,7 @@ static bool running;
 // a privilege, so there the buffer stays as the runtime hands it out.
 int32_t *TakeBitBuffer(uint32_t poc) {
     const size_t size = size_t{poc} * 32;
-    void *block = std::malloc(size);
+    void *block = Faulty() ? nullptr : std::malloc(size);
 #ifdef MADV_HUGEPAGE
     const size_t largePage = size_t{2} << 20;
     if (block && size >= largePage) {

@@ -1,0 +1,155 @@
+#!/usr/bin/python3
+"""The command-line program through its real binary: every way of giving the keys, usage errors,
+stopped Runs, a standard output that cannot be written, and the hidden prompt on a terminal.
+TV_CLI names the program, TV_CLI_WRAPPER a launcher (Wine), behind which the first rows run."""
+import collections
+import os
+import pty
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import termios
+from pathlib import Path
+
+launcher = [os.environ["TV_CLI_WRAPPER"]] if "TV_CLI_WRAPPER" in os.environ else []
+program = launcher + [os.environ["TV_CLI"]]
+failures = []
+
+
+def usage(what):
+    return "tarvix-vantor-cli: " + what + "\nTry 'tarvix-vantor-cli --help'.\n"
+
+
+def keys(k, source="zero.bin", target="out"):
+    return ["--keys", k, source, target]
+
+
+# One start: arguments, exit status, standard error, first line of standard output, the one file
+# written (if any), standard input, stdout to /dev/full, run as user 65534 (root writes anything).
+row = collections.namedtuple("row", "args status err out written stdin full nobody",
+                             defaults=("", b"", b"", False, False))
+# Zeros under " BNB)C " (example 1's keys and the key without caption at either end) give KEYED:
+# every way of giving the keys must read that line and no more.
+KEYED, LINE, S254 = b"\x4e\x96\x71\x50", b" BNB)C \r\nAAAAA\n", "s" * 254
+COUNT = '; it needs 5 to 20 (">" enters two)'
+ROWS = [
+    row(keys(" BNB)C "), 0, "", "out.bin", KEYED),
+    row(["--keys-file", "keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
+    row(["--keys-file", "-", "zero.bin", "out"], 0, "", "out.bin", KEYED, LINE),
+    row(["zero.bin", "out"], 0, "", "out.bin", KEYED, b" BNB)C \nAAAAA"),
+    row(["--keys", "£x>@(", "dokument-ťažký-£.txt", "výstup-😀"], 0, "", "výstup-😀.txt",
+        b"e0\xdcL"),  # beyond ASCII, and beyond 16 bits for UTF-16 under Wine
+    row(keys("BN😀))"), 2, usage('no key "😀" (U+1F600), character 3 of the keys')),
+    row(keys("BNB)C", S254, "t" * 252), 1,  # SOURCE fits; the output does not
+        "Warring: The save path is too long. Please choose a shorter one\n"),
+    row(keys("BNB)C", target="folder"), 1, "Warring: Can't open file-save\n"),  # a folder.bin
+    row(keys("BNB)C", "read-only.txt", "read-only"), 1, "Warring: Can't open file-save\n",
+        nobody=True),
+    row(keys(" BNB)C "), 1,
+        "tarvix-vantor-cli: the output path could not be written to standard output\n",
+        written=KEYED, full=True),
+    # Natively only from here.
+    row(keys("BNbC)"), 2, usage('no key "b" (U+0062), character 3 of the keys: letters are upper '
+                                'case ("x" is the times key)')),
+    row(keys("BNC)"), 2, usage("the password has 4 symbols" + COUNT)),
+    row(["--help"], 0, "", "Usage: tarvix-vantor-cli [--keys KEYS | --keys-file FILE] SOURCE"
+        " TARGET"),
+    row(["--version"], 0, "", "tarvix-vantor-cli " + os.environ["TV_VERSION"]),
+    row(["--keys= BNB)C ", "zero.bin", "out"], 0, "", "out.bin", KEYED),
+    row(["--keys-file=keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
+    row(["--keys", " BNB)C ", "--", "-zero.bin", "out"], 0, "", "out.bin", KEYED),
+    row(keys("BNCPAQDEFGIJOSRHTU>"), 0, "", "out.bin", b"\x02IJ1"),
+    row(keys("BNCPAQDEFGIJOSRHTUV>"), 2, usage("the password has 21 symbols" + COUNT)),
+    row(keys("BNB)C", "abc"), 1, "Small file: Small file.Please open bigger file\n"),
+    row(keys("BNB)C", "4GiB"), 1,  # a count that wrapped would be 4
+        "Big file: Big file.Please open smaller file or upgrade program\n"),
+    row(["--frob", "doc", "out"], 2, usage("unknown option '--frob'")),
+    row([], 2, usage("SOURCE and TARGET are missing")),
+    row(["--keys", "BNB)C", "doc"], 2, usage("TARGET is missing")),
+    row(["doc", "a", "b"], 2, usage("one SOURCE and one TARGET only; 'b' is one more")),
+    row(["--keys=", "--keys-file="], 2,
+        usage("give the keys only once, with --keys or with --keys-file")),
+    row(["doc", "out", "--keys"], 2, usage("option '--keys' needs a value")),
+    row(["--keys-file", "missing", "doc", "out"], 2, usage("cannot open the keys file 'missing'")),
+    row(keys("BNB)C", "doc", ""), 2, usage("the TARGET path is empty")),
+    row(keys("BNB)C", S254 + "s"), 2, usage("the SOURCE path has 255 characters; at most 254 fit")),
+    row(keys("BNB)C", "doc", b"out\xc0\xaf"), 2, usage("the TARGET path is not valid UTF-8")),
+    row(keys(b"BN\xed\xa0\x80))"), 2, usage("the keys are not valid UTF-8")),
+    row(["--keys-file", "bad.txt", "doc", "out"], 2,  # C3 C3: a lead byte for a continuation
+        usage("the keys are not valid UTF-8")),
+]
+
+
+def run(args, stdin, full, nobody):
+    """Exit status, stdout and stderr of one start; files, as Wine's server may hold a pipe open."""
+    with tempfile.TemporaryFile() as i, tempfile.TemporaryFile() as o, \
+            tempfile.TemporaryFile() as e, open("/dev/full", "wb") as f:
+        i.write(stdin)
+        i.seek(0)
+        user = 65534 if nobody and os.geteuid() == 0 and not launcher else None
+        command = ["./cli"] if user else program  # a copy that user 65534 surely reaches
+        status = subprocess.call(command + args, stdin=i, stdout=f if full else o, stderr=e,
+                                 user=user)
+        o.seek(0)
+        e.seek(0)
+        out, err = o.read().decode(), e.read().decode()
+    if launcher:  # Windows ends lines with "\r\n"
+        out, err = out.replace("\r\n", "\n"), err.replace("\r\n", "\n")
+    return status, out, err
+
+
+def on_terminal(args, typed):
+    """Exit status, all shown and echo at the end, on a terminal, typed after "Keys: " shows."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.execv(program[0], program + args)
+    shown, chunk = b"", b"?"
+    try:
+        while chunk:
+            chunk = os.read(fd, 256)
+            shown += chunk
+            if typed and b"Keys: " in shown:
+                os.write(fd, typed)
+                typed = b""
+    except OSError:  # the child closed the terminal
+        pass
+    status = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
+    echo = termios.tcgetattr(fd)[3] & termios.ECHO != 0
+    os.close(fd)
+    return status, shown, echo
+
+
+with tempfile.TemporaryDirectory() as d:
+    os.chdir(d)
+    for name in ("zero.bin", "-zero.bin", "read-only.txt", "dokument-ťažký-£.txt"):
+        Path(name).write_bytes(b"\0" * 4)
+    for name, content in [(S254, b"abcd"), ("abc", b"abc"), ("4GiB", b""),
+                          ("bad.txt", b"BN\xc3\xc3C)\n"), ("keys.txt", b"\xef\xbb\xbf" + LINE)]:
+        Path(name).write_bytes(content)
+    shutil.copy(program[-1], "cli")
+    os.chmod(d, 0o777)
+    os.chmod("read-only.txt", 0o444)
+    os.truncate("4GiB", 2**32 + 4)
+    os.mkdir("folder.bin")
+    rows = ROWS[:10] if launcher else ROWS
+    for args, status, err, out, written, stdin, full, nobody in rows:
+        before = set(os.listdir())
+        got_status, got_out, got_err = run(args, stdin, full, nobody)
+        added = set(os.listdir()) - before  # the output alone, and no spare file beside it
+        got = got_status, got_out.split("\n")[0], got_err, [Path(a).read_bytes() for a in added]
+        for name in added:
+            os.remove(name)
+        if got != (status, out, err, [written] if written else []):
+            failures.append(f"{args}: got {got}")
+    if not launcher:  # Wine gives the program no console on a pseudo-terminal
+        status, shown, echo = on_terminal(["zero.bin", "out"], b"BNB)C\n")
+        example = Path("out.bin").read_bytes()  # the documented example 1
+        if status != 0 or b"BNB)C" in shown or example != b"\x4e\x16\xb1\x70":
+            failures.append(f"prompt: {status}, {shown}, {example}")
+        status, shown, echo = on_terminal(["zero.bin", "again"], b"\x03")
+        if status != -signal.SIGINT or not echo:
+            failures.append(f"Ctrl-C at the prompt: {status}, {shown}, echo {echo}")
+print("\n".join(failures) or f"{len(rows)} starts as expected")
+sys.exit(1 if failures else 0)
