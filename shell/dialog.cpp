@@ -12,8 +12,9 @@
 
 #include <cwchar>
 
-const wchar_t *const OpenPrompt = L" To start press the 'Open ' buton ";
-const wchar_t *const SavePrompt = L" Choose where you want to save the 'new' document.";
+// Shown in the source and target labels when no path is chosen.
+static const wchar_t *const OpenPrompt = L" To start press the 'Open ' buton ";
+static const wchar_t *const SavePrompt = L" Choose where you want to save the 'new' document.";
 
 static const wchar_t *NoFile() {
     return nullptr;

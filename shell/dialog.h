@@ -4,10 +4,6 @@
 // shell's Platform, so it runs the same on Windows and against a fake in tests.
 #pragma once
 
-// Shown in the source and target labels when no path is chosen.
-extern const wchar_t *const OpenPrompt;
-extern const wchar_t *const SavePrompt;
-
 // The dialog starts: the password initialisation. Every control starts as its template says.
 void InitDialog();
 
