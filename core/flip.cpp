@@ -170,14 +170,8 @@ void F(int k, int c) {
     Exch(f.start + f.startClass * randCislo, f.step + f.stepClass * randCislo);
 }
 
+// Every progression of the schedule starts below 32 and steps 5 to 32, so a pattern holds it:
+// its positions before the start all lie in the first word of mask.
 void Exch(int32_t zac, int32_t pocet) {
-    // Every progression of the schedule fits a pattern; any other takes a pass of its own.
-    if (zac >= 0 && zac < 64 && pocet >= 1 && static_cast<uint32_t>(pocet) <= MaxStep &&
-        selected < 20) {
-        MakePattern(&patterns[selected++], zac, pocet);
-        return;
-    }
-    const uint32_t entries = 8 * POC;
-    for (int32_t i = zac; static_cast<uint32_t>(i) < entries; i += pocet)
-        pBuf[i] = (pBuf[i] == 49) ? 48 : 49;
+    MakePattern(&patterns[selected++], static_cast<uint32_t>(zac), static_cast<uint32_t>(pocet));
 }

@@ -23,6 +23,7 @@ void Kodovac();
 // number of slot c, if that number is 1 to 5, goes to Exch.
 void F(int k, int c);
 
-// Entries zac, zac + pocet, ... below 8 x POC are to flip between 48 and 49. Called by F within
-// Kodovac, which flips them with the slots' other progressions once it has read every slot.
+// Entries zac, zac + pocet, ... below 8 x POC are to flip between 48 and 49, for a progression
+// of the schedule (zac 0 to 31, pocet 5 to 32). Called by F within Kodovac, which flips them with
+// the slots' other progressions once it has read every slot.
 void Exch(int32_t zac, int32_t pocet);
