@@ -17,7 +17,7 @@
 #endif
 
 #ifdef TV_FAULTS
-long faultAt, faultCalls;
+long faultAt = NoFault, faultCalls;
 #endif
 
 // Spare files stand in the output's own directory, so that the final move stays on one volume,
@@ -31,11 +31,34 @@ bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room) {
     )
         dir--;
     const std::wstring name = L"~tv" + std::to_wstring(n) + L".tmp";
-    if (dir + name.size() >= room)
+    if (n >= SpareNames || dir + name.size() >= room)
         return false;
     std::wmemcpy(spare, path, dir);
     std::wmemcpy(spare + dir, name.c_str(), name.size() + 1);
     return true;
+}
+
+// Creates spare as a new file open for writing, never opening one that is there already (-1,
+// errno EEXIST); on POSIX it takes the permissions of the file at path.
+static int CreateNew(const wchar_t *spare, const wchar_t *path);
+
+FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
+    if (Faulty())
+        return nullptr;
+    for (unsigned n = 0; SpareName(path, n, spare, room); n++) {
+        int fd = CreateNew(spare, path);
+        if (fd >= 0) {
+            FILE *f = Faulty() ? nullptr : fdopen(fd, "wb");
+            if (!f) {
+                close(fd);
+                RemoveFile(spare);
+            }
+            return f;
+        }
+        if (errno != EEXIST)
+            return nullptr;
+    }
+    return nullptr;
 }
 
 bool CloseWritten(FILE *f) {
@@ -56,25 +79,8 @@ bool CanReplace(const wchar_t *path) {
     return (st.st_mode & _S_IFMT) == _S_IFREG && _waccess(path, 2) == 0;
 }
 
-FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
-    if (Faulty())
-        return nullptr;
-    for (unsigned n = 0; n < SpareNames; n++) {
-        if (!SpareName(path, n, spare, room))
-            return nullptr;
-        int fd = _wopen(spare, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-        if (fd >= 0) {
-            FILE *f = _fdopen(fd, "wb");
-            if (!f) {
-                _close(fd);
-                _wremove(spare);
-            }
-            return f;
-        }
-        if (errno != EEXIST)
-            return nullptr;
-    }
-    return nullptr;
+static int CreateNew(const wchar_t *spare, const wchar_t *) {
+    return _wopen(spare, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
 static bool Exists(const wchar_t *path) {
@@ -126,30 +132,12 @@ bool CanReplace(const wchar_t *path) {
     return S_ISREG(st.st_mode) && access(p.c_str(), W_OK) == 0;
 }
 
-FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
-    if (Faulty())
-        return nullptr;
+static int CreateNew(const wchar_t *spare, const wchar_t *path) {
+    int fd = open(EncodeUtf8(spare).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     struct stat old;
-    bool hasOld = stat(EncodeUtf8(path).c_str(), &old) == 0;
-    for (unsigned n = 0; n < SpareNames; n++) {
-        if (!SpareName(path, n, spare, room))
-            return nullptr;
-        std::string s = EncodeUtf8(spare);
-        int fd = open(s.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0) {
-            if (hasOld)
-                fchmod(fd, old.st_mode & 07777);
-            FILE *f = fdopen(fd, "wb");
-            if (!f) {
-                close(fd);
-                unlink(s.c_str());
-            }
-            return f;
-        }
-        if (errno != EEXIST)
-            return nullptr;
-    }
-    return nullptr;
+    if (fd >= 0 && stat(EncodeUtf8(path).c_str(), &old) == 0)
+        fchmod(fd, old.st_mode & 07777);
+    return fd;
 }
 
 bool ReplaceFile(const wchar_t *from, const wchar_t *to) {

@@ -4,6 +4,7 @@
 // document, and a source that the output replaces survives until the output is whole.
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <cstdio>
 
@@ -20,8 +21,8 @@ bool CanReplace(const wchar_t *path);
 // nullptr on failure.
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room);
 
-// Spare name number n of path (below SpareNames): "~tv<n>.tmp" in the directory of path. False
-// when it does not fit room wide characters.
+// Spare name number n of path: "~tv<n>.tmp" in the directory of path. False when n is not below
+// SpareNames or the name does not fit room wide characters.
 bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room);
 
 // Closes a stream written to; false when its last bytes could not be written.
@@ -37,13 +38,14 @@ void RemoveFile(const wchar_t *path);
 // numbers every call of this file layer that can fail, and the taking of the bit buffer, from 1
 // on, and makes call number faultAt fail as the system would; elsewhere it is compiled out.
 #ifdef TV_FAULTS
-extern long faultAt;    // the call to fail; 0 for none
+const long NoFault = LONG_MAX;
+extern long faultAt;    // the call to fail; NoFault for none
 extern long faultCalls; // calls numbered so far
 inline bool Faulty() {
     return ++faultCalls == faultAt;
 }
 inline bool FaultStruck() {
-    return faultAt > 0 && faultCalls >= faultAt;
+    return faultCalls >= faultAt;
 }
 #else
 inline bool Faulty() {

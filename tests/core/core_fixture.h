@@ -59,33 +59,38 @@ inline const Screen Recorder = {
 
 class CoreTest : public ::testing::Test {
   protected:
-    fs::path dir; // the test's own folder, removed afterwards
+    fs::path home, dir; // the test's own folder, its current folder until it is removed
 
     void SetUp() override {
         ResetProgramState();
         events.clear();
         onMessage = nullptr;
-        faultAt = faultCalls = 0;
+        faultAt = NoFault;
+        faultCalls = 0;
         SetScreen(&Recorder);
         for (int i = 0; i < 5; i++) // code 7 five times: any password of five symbols would do
             Heslo(7);
         do
             dir = fs::temp_directory_path() / ("tv-core-" + std::to_string(std::random_device()()));
         while (!fs::create_directory(dir));
+        home = fs::current_path();
+        fs::current_path(dir);
     }
 
     // A folder that cannot be removed fails no test.
     void TearDown() override {
+        fs::current_path(home);
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
 
     static void Target(const fs::path &p) { std::wcscpy(bufSave, p.wstring().c_str()); }
 
-    // Writes a document into the folder and makes it the source.
-    void Doc(const std::string &name, const Bytes &b) {
-        WriteFile(dir / name, b);
-        std::wcscpy(bufOpen, (dir / name).wstring().c_str());
+    // Writes a document and makes it the source, by a path relative to the test's folder, so
+    // that no '.' above it plays a part in the output's name.
+    static void Doc(const std::string &name, const Bytes &b) {
+        WriteFile(name, b);
+        std::wcscpy(bufOpen, fs::path(name).wstring().c_str());
     }
 
     // Every file and folder in the test's folder, files with their sizes.
