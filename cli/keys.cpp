@@ -5,6 +5,8 @@
 #include "password.h"
 #include "utf8.h"
 
+#include <cwchar>
+
 // The key whose caption is code point cp; the space stands for the key without caption.
 static const Key *KeyOf(long cp) {
     for (const Key &k : Keypad) {
@@ -17,16 +19,13 @@ static const Key *KeyOf(long cp) {
 
 // Names character cp of the keys for an error: quoted when it prints, always with its number.
 static std::wstring Describe(long cp, size_t position) {
-    std::wstring number = L"U+";
-    for (int shift = cp > 0xFFFFF ? 20 : cp > 0xFFFF ? 16 : 12; shift >= 0; shift -= 4)
-        number += L"0123456789ABCDEF"[(cp >> shift) & 0xF];
-    std::wstring name;
+    wchar_t number[12];
+    std::swprintf(number, 12, L"U+%04lX", cp);
+    std::wstring name = number;
     if (cp > 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0)) {
         name = L"\"";
         AppendCodePoint(name, cp);
-        name += L"\" (" + number + L")";
-    } else {
-        name = number;
+        name += L"\" (" + std::wstring(number) + L")";
     }
     return name + L", character " + std::to_wstring(position) + L" of the keys";
 }

@@ -162,20 +162,17 @@ static int CheckCount(int symbols) {
                  L"; it needs 5 to 20 (\">\" enters two)");
 }
 
-static int dialogResult;
-
 // The screen of this program: stops are reported on standard error; the closing message is
-// left out so that a completed Run is quiet, and the dialog's result becomes the exit status.
+// left out so that a completed Run is quiet. A completed Run always ends the dialog with 0,
+// which is then the exit status.
 static void NoText(int, const wchar_t *) {}
 static void NoEnable(int, bool) {}
 static void Message(const wchar_t *text, const wchar_t *caption, MessageOwner owner) {
     if (owner == OwnerNone)
         Write(Err, std::wstring(caption) + L": " + text + L"\n");
 }
-static void EndRun(int result) {
-    dialogResult = result;
-}
-static const Screen CliScreen = {NoText, NoEnable, Message, EndRun};
+static void NoEnd(int) {}
+static const Screen CliScreen = {NoText, NoEnable, Message, NoEnd};
 
 // Open, Save as, the keys and Run, as in the dialog; then the output path.
 static int Run(const Options &o, const std::vector<int> &keys) {
@@ -192,7 +189,7 @@ static int Run(const Options &o, const std::vector<int> &keys) {
         Write(Err, Name + L": the output path could not be written to standard output\n");
         return 1;
     }
-    return dialogResult;
+    return 0;
 }
 
 static int Cli(const std::vector<Arg> &args) {

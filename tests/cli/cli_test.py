@@ -27,13 +27,14 @@ def keys(k, source="zero.bin", target="out"):
 
 
 # One start: arguments, exit status, standard error, first line of standard output, the one file
-# written (if any), standard input, stdout to /dev/full, run as user 65534 (root writes anything).
+# written (if any), standard input (None: closed), stdout to /dev/full, run as user 65534 (root writes anything).
 row = collections.namedtuple("row", "args status err out written stdin full nobody",
                              defaults=("", b"", b"", False, False))
 # Zeros under " BNB)C " (example 1's keys and the key without caption at either end) give KEYED:
 # every way of giving the keys must read that line and no more.
 KEYED, LINE, S254 = b"\x4e\x96\x71\x50", b" BNB)C \r\nAAAAA\n", "s" * 254
 COUNT = '; it needs 5 to 20 (">" enters two)'
+LOWER = ': letters are upper case ("x" is the times key)'
 ROWS = [
     row(keys(" BNB)C "), 0, "", "out.bin", KEYED),
     row(["--keys-file", "keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
@@ -41,7 +42,7 @@ ROWS = [
     row(["zero.bin", "out"], 0, "", "out.bin", KEYED, b" BNB)C \nAAAAA"),
     row(["--keys", "£x>@(", "dokument-ťažký-£.txt", "výstup-😀"], 0, "", "výstup-😀.txt",
         b"e0\xdcL"),  # beyond ASCII, and beyond 16 bits for UTF-16 under Wine
-    row(keys("BN😀))"), 2, usage('no key "😀" (U+1F600), character 3 of the keys')),
+    row(keys("BN\U0010ffff))"), 2, usage('no key "\U0010ffff" (U+10FFFF), character 3 of the keys')),
     row(keys("BNB)C", S254, "t" * 252), 1,  # SOURCE fits; the output does not
         "Warring: The save path is too long. Please choose a shorter one\n"),
     row(keys("BNB)C", target="folder"), 1, "Warring: Can't open file-save\n"),  # a folder.bin
@@ -51,8 +52,8 @@ ROWS = [
         "tarvix-vantor-cli: the output path could not be written to standard output\n",
         written=KEYED, full=True),
     # Natively only from here.
-    row(keys("BNbC)"), 2, usage('no key "b" (U+0062), character 3 of the keys: letters are upper '
-                                'case ("x" is the times key)')),
+    row(keys("BNaC)"), 2, usage('no key "a" (U+0061), character 3 of the keys' + LOWER)),
+    row(keys("BNzC)"), 2, usage('no key "z" (U+007A), character 3 of the keys' + LOWER)),
     row(keys("BNC)"), 2, usage("the password has 4 symbols" + COUNT)),
     row(["--help"], 0, "", "Usage: tarvix-vantor-cli [--keys KEYS | --keys-file FILE] SOURCE"
         " TARGET"),
@@ -60,6 +61,9 @@ ROWS = [
     row(["--keys= BNB)C ", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys-file=keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys", " BNB)C ", "--", "-zero.bin", "out"], 0, "", "out.bin", KEYED),
+    row(keys(" BNB)C ", "-"), 0, "", "out(2)", KEYED),  # "-" is a path; no '.' gives "(2)"
+    row(keys(" BNB)C "), 0, "", "out.bin", KEYED, None),  # standard input closed
+    row(keys("BNB)C", target="fifo"), 1, "Warring: Can't open file-save\n"),  # a fifo.bin
     row(keys("BNCPAQDEFGIJOSRHTU>"), 0, "", "out.bin", b"\x02IJ1"),
     row(keys("BNCPAQDEFGIJOSRHTUV>"), 2, usage("the password has 21 symbols" + COUNT)),
     row(keys("BNB)C", "abc"), 1, "Small file: Small file.Please open bigger file\n"),
@@ -86,12 +90,13 @@ def run(args, stdin, full, nobody):
     """Exit status, stdout and stderr of one start; files, as Wine's server may hold a pipe open."""
     with tempfile.TemporaryFile() as i, tempfile.TemporaryFile() as o, \
             tempfile.TemporaryFile() as e, open("/dev/full", "wb") as f:
-        i.write(stdin)
+        i.write(stdin or b"")
         i.seek(0)
         user = 65534 if nobody and os.geteuid() == 0 and not launcher else None
         command = ["./cli"] if user else program  # a copy that user 65534 surely reaches
         status = subprocess.call(command + args, stdin=i, stdout=f if full else o, stderr=e,
-                                 user=user)
+                                 user=user, preexec_fn=None if stdin is not None else
+                                 lambda: os.close(0))
         o.seek(0)
         e.seek(0)
         out, err = o.read().decode(), e.read().decode()
@@ -123,7 +128,7 @@ def on_terminal(args, typed):
 
 with tempfile.TemporaryDirectory() as d:
     os.chdir(d)
-    for name in ("zero.bin", "-zero.bin", "read-only.txt", "dokument-ťažký-£.txt"):
+    for name in ("zero.bin", "-zero.bin", "-", "read-only.txt", "dokument-ťažký-£.txt"):
         Path(name).write_bytes(b"\0" * 4)
     for name, content in [(S254, b"abcd"), ("abc", b"abc"), ("4GiB", b""),
                           ("bad.txt", b"BN\xc3\xc3C)\n"), ("keys.txt", b"\xef\xbb\xbf" + LINE)]:
@@ -133,6 +138,7 @@ with tempfile.TemporaryDirectory() as d:
     os.chmod("read-only.txt", 0o444)
     os.truncate("4GiB", 2**32 + 4)
     os.mkdir("folder.bin")
+    os.mkfifo("fifo.bin")
     rows = ROWS[:10] if launcher else ROWS
     for args, status, err, out, written, stdin, full, nobody in rows:
         before = set(os.listdir())
@@ -146,7 +152,8 @@ with tempfile.TemporaryDirectory() as d:
     if not launcher:  # Wine gives the program no console on a pseudo-terminal
         status, shown, echo = on_terminal(["zero.bin", "out"], b"BNB)C\n")
         example = Path("out.bin").read_bytes()  # the documented example 1
-        if status != 0 or b"BNB)C" in shown or example != b"\x4e\x16\xb1\x70":
+        if status != 0 or shown != b"Keys: \r\nout.bin\r\n" or not echo or \
+                example != b"\x4e\x16\xb1\x70":
             failures.append(f"prompt: {status}, {shown}, {example}")
         status, shown, echo = on_terminal(["zero.bin", "again"], b"\x03")
         if status != -signal.SIGINT or not echo:
