@@ -10,6 +10,7 @@
 #include "pipeline.h"
 #include "screen.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -96,16 +97,21 @@ class DialogTest : public ::testing::Test {
         return {s == Start ? LaunchSource : P1, s >= TargetChosen ? T1 : NoTarget, masks[s]};
     }
 
+    // The screen, and the password that its mask shows: none behind the placeholder.
     static void Expect(State s, const Labels &labels) {
         ExpectScreen(
             s, [](int id) { return screen.at(id).first; },
             [](int id) { return screen.at(id).second; }, labels);
+        EXPECT_EQ(hesloPoc, labels.mask == Placeholder
+                                ? 0
+                                : std::count(labels.mask.begin(), labels.mask.end(), L'*'));
     }
 };
 
 // Every transition of the screen from every state it can start in: the state it ends in, and
 // its labels: k kept, n the prompts, p/t the new source/target path, h the placeholder, 0 an
-// empty mask. Run is disabled after a chosen Save as too, since the password is emptied.
+// empty mask, f a full one. Run is disabled after a chosen Save as too, since the password is
+// emptied. Keys past the 20th symbol are ignored.
 TEST_F(DialogTest, EveryTransitionFromEveryState) {
     const struct {
         const char *event;
@@ -130,6 +136,7 @@ TEST_F(DialogTest, EveryTransitionFromEveryState) {
          [] { Command(IDC_RESET); },
          {None, None, TargetChosen, TargetChosen},
          "kk0"},
+        {"21 keys", [] { Keys(21); }, {None, None, PasswordReady, PasswordReady}, "kkf"},
     };
     for (const auto &row : rows) {
         for (State s : {Start, SourceChosen, TargetChosen, PasswordReady}) {
@@ -148,7 +155,8 @@ TEST_F(DialogTest, EveryTransitionFromEveryState) {
                                              : T2,
                                l[2] == 'k'   ? before.mask
                                : l[2] == 'h' ? Placeholder
-                                             : Mask(0)});
+                               : l[2] == '0' ? Mask(0)
+                                             : Mask(20)});
             EXPECT_TRUE(events.empty());
         }
     }
@@ -201,7 +209,6 @@ TEST_F(DialogTest, RunsStopOrEndTheDialog) {
     const Labels ready = {(dir / "small.txt").wstring(), (dir / "out").wstring(), Mask(5)};
     Command(IDC_RUN);
     Expect(PasswordReady, ready);
-    EXPECT_EQ(hesloPoc, 5);
     Open((dir / "doc.txt").wstring());
     Command(IDC_RUN);
     EXPECT_TRUE(fs::exists(dir / "out.txt"));
