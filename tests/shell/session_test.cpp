@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
@@ -129,39 +130,52 @@ class SessionTest : public ::testing::Test {
 
     // A click that returns once the dialog has handled it.
     void Press(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
+    // The program's visible dialog box that which picks, once it shows.
+    HWND Shown(const std::function<bool(HWND)> &which) {
+        struct Query {
+            const std::function<bool(HWND)> &which;
+            HWND found;
+        } q = {which, nullptr};
+        EXPECT_TRUE(WaitFor([&] {
+            EnumThreadWindows(
+                pi.dwThreadId,
+                [](HWND w, LPARAM p) -> BOOL {
+                    Query &q = *reinterpret_cast<Query *>(p);
+                    wchar_t name[16];
+                    GetClassNameW(w, name, 16);
+                    if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0 && q.which(w))
+                        q.found = w;
+                    return !q.found;
+                },
+                reinterpret_cast<LPARAM>(&q));
+            return q.found != nullptr;
+        }));
+        return q.found;
+    }
     // A click on a button that opens a modal window, which is returned once it shows: a file
     // dialog for an empty caption.
     HWND Open(int id, const std::wstring &caption) {
         PostMessageW(Item(id), BM_CLICK, 0, 0);
-        HWND box = nullptr;
-        EXPECT_TRUE(WaitFor([&] {
-            box = nullptr;
-            EnumThreadWindows(
-                pi.dwThreadId,
-                [](HWND w, LPARAM p) -> BOOL {
-                    wchar_t name[16];
-                    GetClassNameW(w, name, 16);
-                    if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0)
-                        *reinterpret_cast<HWND *>(p) = w;
-                    return TRUE;
-                },
-                reinterpret_cast<LPARAM>(&box));
-            return box && (caption.empty() ? Find(box, L"ComboBoxEx32", 1148) != nullptr
-                                           : Text(box) == caption);
-        }));
-        return box;
+        return Shown([&](HWND box) {
+            return caption.empty() ? Find(box, L"ComboBoxEx32", 1148) != nullptr
+                                   : Text(box) == caption;
+        });
     }
-    // Closes a modal window and returns once the command that opened it has ended: the
+    // Returns once a modal window has closed and the command that opened it has ended: the
     // program handles the message sent here only when it is back in the main dialog's loop.
-    void Close(HWND box, UINT msg, WPARAM wParam) {
-        PostMessageW(box, msg, wParam, 0);
+    void Ended(HWND box) {
         EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
         SendMessageW(main, WM_NULL, 0, 0);
     }
+    void Close(HWND box, UINT msg, WPARAM wParam) {
+        PostMessageW(box, msg, wParam, 0);
+        Ended(box);
+    }
 
-    // Chooses path in the file dialog that button opens. The file dialog is owned by the main
-    // dialog, which is disabled while it is open.
-    void Choose(int button, const std::wstring &path) {
+    // Chooses path in the file dialog that button opens; a file already there is replaced once
+    // the dialog has asked. The file dialog is owned by the main dialog, which is disabled while
+    // it is open.
+    void Choose(int button, const std::wstring &path, bool replace = false) {
         HWND dlg = Open(button, L"");
         ASSERT_TRUE(dlg);
         EXPECT_EQ(GetWindow(dlg, GW_OWNER), main);
@@ -169,7 +183,11 @@ class SessionTest : public ::testing::Test {
         HWND name = Find(Find(dlg, L"ComboBoxEx32", 1148), L"Edit", -1);
         ASSERT_TRUE(name);
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-        Close(dlg, WM_COMMAND, IDOK);
+        PostMessageW(dlg, WM_COMMAND, IDOK, 0);
+        if (replace)
+            PostMessageW(Shown([&](HWND box) { return GetWindow(box, GW_OWNER) == dlg; }),
+                         WM_COMMAND, IDYES, 0);
+        Ended(dlg);
         EXPECT_TRUE(IsWindowEnabled(main));
     }
 
@@ -236,18 +254,19 @@ TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
     EXPECT_EQ(ExitCode(), 0u);
 }
 
-// The whole job: Open, Save as, the keypad with a reset, Run, the closing message owned by the
-// main dialog, and exit code 0. The output is what the core writes for the same document and
-// keys.
+// The whole job: Open, Save as onto a file already there (the file dialog asks first), the
+// keypad with a reset, Run, the closing message owned by the main dialog, and exit code 0. The
+// output is what the core writes for the same document and keys.
 TEST_F(SessionTest, AWholeJobFromOpenToExit) {
     std::string doc;
     for (int i = 0; i < 5000; i++)
         doc += static_cast<char>(i * 7 % 251);
-    const std::wstring source = Put(L"Dopis \u0148a stole.txt", doc), target = dir + L"\\secret";
+    const std::wstring source = Put(L"Dopis \u0148a stole.txt", doc),
+                       target = Put(L"secret", "an older file");
     Choose(IDC_OPEN, source);
     Expect(SourceChosen, {source, NoTarget, Placeholder});
     Shot("source-chosen");
-    Choose(IDC_SAVEAS, target);
+    Choose(IDC_SAVEAS, target, true);
     Expect(TargetChosen, {source, target, Mask(0)});
     Press(IDC_KEY_Q);
     Press(IDC_KEY_Q);
