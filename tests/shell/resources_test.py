@@ -53,46 +53,22 @@ def template(data):
     return dialog, controls
 
 
-def main_controls():
-    """Template 1001 as the dialog is laid out: buttons, keypad rows, labels."""
-    # Captions by control ID from 4011 on; 4037 is Reset password.
-    ids = "BNCPAQDEFGIJOSRHTUVWKXLYMZ#1234567890@\u00a3$=<>+-x/%!?()"
-    rows = ["ABCDEFGHIJKLM", "NOPQRSTUVWXYZ", "1234567890@\u00a3$", " =<>+-x/%!?()"]
-
-    def key(row, col):
-        c = rows[row][col]
-        return (4009 if c == " " else 4011 + ids.index(c), "BUTTON", c.strip(),
-                (4 + 20 * col, 64 + 16 * row, 20, 14), 0x58010000)
-
-    on, off = 0x50010000, 0x58010000
-    controls = [(4002, "BUTTON", "Help", (200, 0, 32, 14), on),
-                (4003, "BUTTON", "About", (232, 0, 32, 14), on),
-                (4005, "BUTTON", "Open", (4, 20, 40, 14), on),
-                (4006, "BUTTON", "Save as", (4, 36, 40, 14), off)]
-    controls += [key(r, c) for r in range(3) for c in range(13)]
-    controls += [(4008, "BUTTON", "Run", (104, 136, 56, 24), off),
-                 (4037, "BUTTON", "Reset password", (208, 48, 56, 16), off),
-                 (4004, "STATIC", " To start press the 'Open ' buton", (48, 20, 216, 12),
-                  0x5082000C),
-                 (4007, "STATIC", " Choose where you want to save the 'new' document.",
-                  (48, 36, 216, 12), 0x5882000C),
-                 (4010, "STATIC", "* " * 19 + "*", (88, 52, 96, 8), 0x58020000)]
-    return controls, [key(3, c) for c in range(13)]
-
-
 def check_main(data):
+    """The dialog as built: what the resource compiler or the build could get wrong, not a second
+    copy of the resource script."""
     dialog, controls = template(data)
     check(dialog == (1, 0xFFFF, 0, 0, 0x10CA02CC, (6, 18, 266, 170), "", "TarvixClass",
                      "Tarvix-Vantor", (10, 400, 0, 1, "MS Shell Dlg")), f"dialog 1001 {dialog}")
-    check(all(c[5:] == (0, 0, 0) for c in controls), "help IDs, extended styles, creation data")
-    before, after = main_controls()
-    got = [c[:5] for c in controls]
-    check(len(got) == 62, f"{len(got)} controls")
-    web = got[len(before)] if len(got) > len(before) else None
-    check(got[:len(before)] == before, "controls 1 to 48")
-    check(got[len(before) + 1:] == after, "controls 50 to 62")
-    check(web is not None and web[:2] == (4001, "STATIC") and web[3:] == ((68, 4, 88, 8),
-          0x58020000) and re.fullmatch(r" \S+\.example", web[2]), f"web label {web}")
+    check(sorted(c[0] for c in controls) == list(range(4001, 4063)), "IDs 4001 to 4062, once each")
+    styles = {"BUTTON": (0x50010000, 0x58010000), "STATIC": (0x5082000C, 0x5882000C, 0x58020000)}
+    for cid, cls, text, (x, y, cx, cy), style, *rest in controls:
+        check(style in styles.get(cls, ()) and rest == [0, 0, 0], f"control {cid}: {cls} {style:#x}")
+        check(x >= 0 and y >= 0 and x + cx <= 266 and y + cy <= 170, f"control {cid} outside")
+        for other, _, _, (x2, y2, cx2, cy2), *_ in controls:
+            check(other == cid or x + cx <= x2 or x2 + cx2 <= x or y + cy <= y2 or y2 + cy2 <= y,
+                  f"controls {cid} and {other} overlap")
+    web = [c[2] for c in controls if c[0] == 4001]
+    check(web and re.fullmatch(r" \S+\.example", web[0]), f"web label {web}")
 
 
 def check_box(data, caption, size, where, lines):
