@@ -7,15 +7,11 @@ import subprocess
 import sys
 
 program, page = sys.argv[1:]
-lint = subprocess.run(["mandoc", "-T", "lint", "-W", "warning", page], capture_output=True,
-                      text=True)
-failures = [lint.stdout + lint.stderr] if lint.returncode or lint.stdout or lint.stderr else []
-shown = subprocess.run(["mandoc", "-T", "ascii", page], capture_output=True, text=True).stdout
-shown = re.sub(".\b", "", shown)  # bold and underline are overstruck
-usage = subprocess.run([program, "--help"], capture_output=True, text=True).stdout
-for option in sorted(set(re.findall(r"--[a-z][a-z-]*", usage))):
+out = lambda *command: subprocess.run(command, capture_output=True, text=True).stdout
+failures = [out("mandoc", "-T", "lint", "-W", "warning", page)]
+shown = re.sub(".\b", "", out("mandoc", "-T", "ascii", page))  # bold and underline overstrike
+for option in sorted(set(re.findall(r"--[a-z][a-z-]*", out(program, "--help")))):
     if not re.search(f"(?<![\\w-]){option}(?![\\w-])", shown):
-        failures.append(f"the page does not name {option}")
-for failure in failures:
-    print(failure)
-sys.exit(1 if failures else 0)
+        failures.append(f"the page does not name {option}\n")
+print("".join(failures), end="")
+sys.exit(1 if "".join(failures) else 0)
