@@ -41,6 +41,8 @@ static const wchar_t *const HelpText =
     L"and a space for the key without caption. Letters are upper case; \"x\" is the times key.\n"
     L"The password needs 5 to 20 symbols; \">\" enters two.\n"
     L"\n"
+    L"Not encryption: a document's first 29 bytes are enough to restore it without the keys.\n"
+    L"\n"
     L"Exit status: 0 done, 1 the Run stopped (its message is on standard error), 2 usage error.\n";
 
 // What the command line asks for. Exactly two paths are left in paths once it is read.

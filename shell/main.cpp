@@ -142,8 +142,29 @@ static bool RegisterTarvixClass() {
     return RegisterClassExW(&wcx) != 0;
 }
 
+// Declares the program aware of the screen's DPI, so that above 96 DPI Windows lays the dialog
+// out by its font at full resolution instead of stretching a 96-DPI bitmap of it. The calls are
+// looked up at run time: a system that lacks them (before Windows 10, or before Vista) starts
+// the program all the same, unaware.
+static void DeclareDpiAware() {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    // Through void (*)(): a plain cast between unrelated function types draws a warning.
+    using SetContext = BOOL(WINAPI *)(DPI_AWARENESS_CONTEXT);
+    auto setContext = reinterpret_cast<SetContext>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetProcessDpiAwarenessContext")));
+    if (setContext && (setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2) ||
+                       setContext(DPI_AWARENESS_CONTEXT_SYSTEM_AWARE)))
+        return;
+    using SetAware = BOOL(WINAPI *)();
+    auto setAware = reinterpret_cast<SetAware>(
+        reinterpret_cast<void (*)()>(GetProcAddress(user32, "SetProcessDPIAware")));
+    if (setAware)
+        setAware();
+}
+
 int WINAPI wWinMain(HINSTANCE hInstance, HINSTANCE, PWSTR, int) {
     hInst = hInstance;
+    DeclareDpiAware(); // before any window, which keeps the awareness it was created with
     INITCOMMONCONTROLSEX icc;
     icc.dwSize = sizeof icc;
     icc.dwICC = 0xFF; // every class from list views to animations

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Reads the resources of a built tarvix-vantor.exe: the three dialog templates with every
-control, the help and about texts, the icon group, the language and nothing else.
+control, the help and about texts, the icon group, the language and nothing else; and that the
+calls that declare it DPI-aware are looked up by name, not imported.
     resources_test.py PROGRAM.exe"""
 import os
 import re
@@ -113,6 +114,14 @@ def check_icons(pe, resources):
           struct.unpack_from(">IIBB", images[-1], 16) == (256, 256, 8, 6), "256 x 256 RGBA PNG")
 
 
+def check_dpi_calls(pe):
+    """Imported, they would keep the program from starting on a system that lacks them."""
+    imported = {i.name for dll in pe.DIRECTORY_ENTRY_IMPORT for i in dll.imports}
+    image = pe.get_memory_mapped_image()
+    for name in (b"SetProcessDpiAwarenessContext", b"SetProcessDPIAware"):
+        check(name not in imported and b"\0" + name + b"\0" in image, f"{name} not looked up")
+
+
 def main(path):
     pe = pefile.PE(path)
     resources, languages = {}, set()
@@ -137,6 +146,7 @@ def main(path):
         " {17}Tarvix-Vantor", " {22}" + build_stamp(), "", " {14}\\S+\\.example", "",
         " {14}\\S+@\\S+\\.example", " "])
     check_icons(pe, resources)
+    check_dpi_calls(pe)
     for failure in failures:
         print(f"{path}: {failure}")
     return 1 if failures else 0

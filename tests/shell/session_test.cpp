@@ -64,7 +64,9 @@ void Shot(const char *name) {
         return;
     Sleep(500); // let the program finish painting
     const std::string png = std::string(folder) + "/" + name + ".png";
-    std::string command = "import -window root -crop 600x480+0+0 +repage " + png;
+    const char *size = getenv("TV_SHOTS_SIZE"); // that of the Wine desktop, as WIDTHxHEIGHT
+    std::string command =
+        "import -window root -crop " + std::string(size ? size : "600x480") + "+0+0 +repage " + png;
     std::wstring wide = Widen(command), file = L"Z:" + Widen(png);
     DeleteFileW(file.c_str());
     STARTUPINFOW si = {};
@@ -204,10 +206,13 @@ class SessionTest : public ::testing::Test {
     }
 };
 
-// At start: 62 controls visible, the focus on Help, Esc does nothing. Help and About disable
-// the main dialog and end only on a close request. A stopped Run shows a message without owner
-// and leaves the dialog as it was; a close request then ends the program with 0.
+// At start: DPI-aware, 62 controls visible, the focus on Help, Esc does nothing. Help and About
+// disable the main dialog and end only on a close request. A stopped Run shows a message without
+// owner and leaves the dialog as it was; a close request then ends the program with 0.
 TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
+    // Wine 8 makes every program aware; Windows only one that declares itself so.
+    EXPECT_GT(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(main)),
+              DPI_AWARENESS_UNAWARE);
     for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
         EXPECT_TRUE(IsWindowVisible(Item(id))) << "control " << id;
     Expect(Start, {LaunchSource, NoTarget, Placeholder});
