@@ -27,7 +27,8 @@ def keys(k, source="zero.bin", target="out"):
 
 
 # One start: arguments, exit status, standard error, first line of standard output, the one file
-# written (if any), standard input (None: closed), stdout to /dev/full, run as user 65534 (root writes anything).
+# written (if any), standard input (None: closed), stdout to /dev/full, run as user 65534 (root
+# writes anything).
 row = collections.namedtuple("row", "args status err out written stdin full nobody",
                              defaults=("", b"", b"", False, False))
 # Zeros under " BNB)C " (example 1's keys and the key without caption at either end) give KEYED:
@@ -42,7 +43,8 @@ ROWS = [
     row(["zero.bin", "out"], 0, "", "out.bin", KEYED, b" BNB)C \nAAAAA"),
     row(["--keys", "£x>@(", "dokument-ťažký-£.txt", "výstup-😀"], 0, "", "výstup-😀.txt",
         b"e0\xdcL"),  # beyond ASCII, and beyond 16 bits for UTF-16 under Wine
-    row(keys("BN\U0010ffff))"), 2, usage('no key "\U0010ffff" (U+10FFFF), character 3 of the keys')),
+    row(keys("BN\U0010ffff))"), 2,  # beyond 16 bits for UTF-16 under Wine
+        usage('no key "\U0010ffff" (U+10FFFF), character 3 of the keys')),
     row(keys("BNB)C", S254, "t" * 252), 1,  # SOURCE fits; the output does not
         "Warring: The save path is too long. Please choose a shorter one\n"),
     row(keys("BNB)C", target="folder"), 1, "Warring: Can't open file-save\n"),  # a folder.bin

@@ -9,6 +9,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -24,60 +26,48 @@ template <class Done> bool WaitFor(Done done) {
     return done();
 }
 
-std::wstring Widen(const std::string &ascii) {
-    return std::wstring(ascii.begin(), ascii.end());
-}
-
 std::string Read(const std::wstring &path) {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The first descendant of parent of window class cls with control ID id (any ID for -1).
-HWND Find(HWND parent, const wchar_t *cls, int id) {
-    struct Query {
-        const wchar_t *cls;
-        int id;
-        HWND found;
-    } q = {cls, id, nullptr};
-    EnumChildWindows(
-        parent,
-        [](HWND w, LPARAM p) -> BOOL {
-            Query &q = *reinterpret_cast<Query *>(p);
-            wchar_t name[64];
-            GetClassNameW(w, name, 64);
-            if (lstrcmpiW(name, q.cls) == 0 && (q.id < 0 || GetDlgCtrlID(w) == q.id)) {
-                q.found = w;
-                return FALSE;
-            }
+std::wstring Class(HWND w) {
+    wchar_t name[64] = {};
+    GetClassNameW(w, name, 64);
+    return name;
+}
+
+// The top-level windows of thread.
+std::vector<HWND> Windows(DWORD thread) {
+    std::vector<HWND> all;
+    EnumThreadWindows(
+        thread,
+        [](HWND w, LPARAM list) -> BOOL {
+            reinterpret_cast<std::vector<HWND> *>(list)->push_back(w);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&q));
-    return q.found;
+        reinterpret_cast<LPARAM>(&all));
+    return all;
 }
 
 // With TV_SHOTS naming a folder of the build machine, a screenshot of the display into it
-// (tools/screenshots runs the tests so, inside a Wine desktop that draws the frames).
-void Shot(const char *name) {
-    const char *folder = getenv("TV_SHOTS");
+// (tools/screenshots runs the tests so, inside a Wine desktop that draws the frames). Wine starts
+// a program of the build machine when given its path, but cannot wait for it: the picture is
+// taken once its file is there.
+void Shot(const wchar_t *name) {
+    const wchar_t *folder = _wgetenv(L"TV_SHOTS"), *size = _wgetenv(L"TV_SHOTS_SIZE");
     if (!folder)
         return;
     Sleep(500); // let the program finish painting
-    const std::string png = std::string(folder) + "/" + name + ".png";
-    const char *size = getenv("TV_SHOTS_SIZE"); // that of the Wine desktop, as WIDTHxHEIGHT
-    std::string command =
-        "import -window root -crop " + std::string(size ? size : "600x480") + "+0+0 +repage " + png;
-    std::wstring wide = Widen(command), file = L"Z:" + Widen(png);
+    const std::wstring png = std::wstring(folder) + L"/" + name + L".png", file = L"Z:" + png;
+    std::wstring command = L"import -window root -crop " + std::wstring(size ? size : L"600x480") +
+                           L"+0+0 +repage " + png;
     DeleteFileW(file.c_str());
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi;
-    // Wine starts a program of the build machine when given its path, but cannot wait for it:
-    // the picture is taken once its file is there.
-    ASSERT_TRUE(CreateProcessW(L"Z:\\usr\\bin\\import", &wide[0], nullptr, nullptr, FALSE, 0,
+    ASSERT_TRUE(CreateProcessW(L"Z:\\usr\\bin\\import", &command[0], nullptr, nullptr, FALSE, 0,
                                nullptr, nullptr, &si, &pi));
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
     EXPECT_TRUE(
         WaitFor([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }));
     Sleep(500);
@@ -109,11 +99,7 @@ class SessionTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        if (pi.hProcess) {
-            TerminateProcess(pi.hProcess, 99); // only if a test failed before the end
-            CloseHandle(pi.hThread);
-            CloseHandle(pi.hProcess);
-        }
+        TerminateProcess(pi.hProcess, 99); // only if a test failed before the end
         std::error_code ec;
         std::filesystem::remove_all(dir, ec);
     }
@@ -134,33 +120,21 @@ class SessionTest : public ::testing::Test {
     void Press(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
     // The program's visible dialog box that which picks, once it shows.
     HWND Shown(const std::function<bool(HWND)> &which) {
-        struct Query {
-            const std::function<bool(HWND)> &which;
-            HWND found;
-        } q = {which, nullptr};
+        HWND found = nullptr;
         EXPECT_TRUE(WaitFor([&] {
-            EnumThreadWindows(
-                pi.dwThreadId,
-                [](HWND w, LPARAM p) -> BOOL {
-                    Query &q = *reinterpret_cast<Query *>(p);
-                    wchar_t name[16];
-                    GetClassNameW(w, name, 16);
-                    if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0 && q.which(w))
-                        q.found = w;
-                    return !q.found;
-                },
-                reinterpret_cast<LPARAM>(&q));
-            return q.found != nullptr;
+            for (HWND w : Windows(pi.dwThreadId))
+                if (IsWindowVisible(w) && Class(w) == L"#32770" && which(w))
+                    found = w;
+            return found != nullptr;
         }));
-        return q.found;
+        return found;
     }
     // A click on a button that opens a modal window, which is returned once it shows: a file
     // dialog for an empty caption.
     HWND Open(int id, const std::wstring &caption) {
         PostMessageW(Item(id), BM_CLICK, 0, 0);
         return Shown([&](HWND box) {
-            return caption.empty() ? Find(box, L"ComboBoxEx32", 1148) != nullptr
-                                   : Text(box) == caption;
+            return caption.empty() ? GetDlgItem(box, 1148) != nullptr : Text(box) == caption;
         });
     }
     // Returns once a modal window has closed and the command that opened it has ended: the
@@ -174,16 +148,21 @@ class SessionTest : public ::testing::Test {
         Ended(box);
     }
 
-    // Chooses path in the file dialog that button opens; a file already there is replaced once
-    // the dialog has asked. The file dialog is owned by the main dialog, which is disabled while
-    // it is open.
+    // Chooses path in the file dialog that button opens; a file that is there already is
+    // replaced once the dialog has asked. The file dialog is owned by the main dialog, which is
+    // disabled while it is open, and starts with an empty name and the first of its filters.
     void Choose(int button, const std::wstring &path, bool replace = false) {
         HWND dlg = Open(button, L"");
         ASSERT_TRUE(dlg);
         EXPECT_EQ(GetWindow(dlg, GW_OWNER), main);
         EXPECT_FALSE(IsWindowEnabled(main));
-        HWND name = Find(Find(dlg, L"ComboBoxEx32", 1148), L"Edit", -1);
+        HWND name = reinterpret_cast<HWND>(
+            SendMessageW(GetDlgItem(dlg, 1148), CBEM_GETEDITCONTROL, 0, 0)); // the name field
         ASSERT_TRUE(name);
+        EXPECT_EQ(Text(name), L"");
+        HWND filters = GetDlgItem(dlg, 1136);
+        EXPECT_EQ(SendMessageW(filters, CB_GETCOUNT, 0, 0), button == IDC_OPEN ? 4 : 1);
+        EXPECT_EQ(SendMessageW(filters, CB_GETCURSEL, 0, 0), 0);
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         PostMessageW(dlg, WM_COMMAND, IDOK, 0);
         if (replace)
@@ -194,7 +173,7 @@ class SessionTest : public ::testing::Test {
     }
 
     DWORD ExitCode() {
-        EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+        WaitForSingleObject(pi.hProcess, 20000);
         DWORD code = 99;
         GetExitCodeProcess(pi.hProcess, &code);
         return code;
@@ -207,31 +186,28 @@ class SessionTest : public ::testing::Test {
 };
 
 // At start: DPI-aware, 62 controls visible, the focus on Help, Esc does nothing. Help and About
-// disable the main dialog and end only on a close request. A stopped Run shows a message without
-// owner and leaves the dialog as it was; a close request then ends the program with 0.
-TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
+// disable the main dialog and end only on a close request; a close request to the main dialog
+// ends the program with 0.
+TEST_F(SessionTest, StartBoxesAndClose) {
     // Wine 8 makes every program aware; Windows only one that declares itself so.
     EXPECT_GT(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(main)),
               DPI_AWARENESS_UNAWARE);
     for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
         EXPECT_TRUE(IsWindowVisible(Item(id))) << "control " << id;
     Expect(Start, {LaunchSource, NoTarget, Placeholder});
-    Shot("start");
+    Shot(L"start");
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
     GetGUIThreadInfo(pi.dwThreadId, &gui);
     EXPECT_EQ(gui.hwndFocus, Item(IDC_HELPBUTTON));
     PostMessageW(Item(IDC_HELPBUTTON), WM_KEYDOWN, VK_ESCAPE, 0);
     PostMessageW(Item(IDC_HELPBUTTON), WM_KEYUP, VK_ESCAPE, 0);
-
-    const std::pair<int, std::wstring> boxes[] = {{IDC_HELPBUTTON, L"Tarvix-Help"},
-                                                  {IDC_ABOUT, L"About Tarvix"}};
-    for (const auto &[button, caption] : boxes) {
-        HWND box = Open(button, caption);
+    for (const wchar_t *caption : {L"Tarvix-Help", L"About Tarvix"}) {
+        HWND box = Open(caption[0] == L'T' ? IDC_HELPBUTTON : IDC_ABOUT, caption);
         ASSERT_TRUE(box);
         EXPECT_EQ(GetWindow(box, GW_OWNER), main);
         EXPECT_FALSE(IsWindowEnabled(main));
-        Shot(button == IDC_HELPBUTTON ? "help" : "about");
+        Shot(caption[0] == L'T' ? L"help" : L"about");
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
         Sleep(300);
@@ -240,53 +216,46 @@ TEST_F(SessionTest, StartBoxesAStoppedRunAndClose) {
         EXPECT_TRUE(IsWindowEnabled(main));
     }
     Expect(Start, {LaunchSource, NoTarget, Placeholder}); // Esc did not close the dialog either
-
-    const std::wstring small = Put(L"small.txt", "abc"), target = dir + L"\\out";
-    Choose(IDC_OPEN, small);
-    Choose(IDC_SAVEAS, target);
-    for (int id : {IDC_KEY_A, IDC_KEY_B, IDC_KEY_C, IDC_KEY_D, IDC_KEY_E})
-        Press(id);
-    Expect(PasswordReady, {small, target, Mask(5)});
-    HWND message = Open(IDC_RUN, L"Small file");
-    ASSERT_TRUE(message);
-    EXPECT_EQ(GetWindow(message, GW_OWNER), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(main));
-    Close(message, WM_COMMAND, IDOK);
-    Expect(PasswordReady, {small, target, Mask(5)});
-    EXPECT_EQ(GetFileAttributesW((target + L".txt").c_str()), INVALID_FILE_ATTRIBUTES);
-
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_EQ(ExitCode(), 0u);
 }
 
-// The whole job: Open, Save as onto a file already there (the file dialog asks first), the
-// keypad with a reset, Run, the closing message owned by the main dialog, and exit code 0. The
-// output is what the core writes for the same document and keys.
+// The whole job: Open, Save as onto a file that is there already (the file dialog asks first),
+// the keypad with a reset, a Run that stops on a source too small with a message that has no
+// owner, the right source, and a Run that completes with the closing message owned by the main
+// dialog and exit code 0. The output is what the core writes for the same document and keys.
 TEST_F(SessionTest, AWholeJobFromOpenToExit) {
     std::string doc;
     for (int i = 0; i < 5000; i++)
         doc += static_cast<char>(i * 7 % 251);
-    const std::wstring source = Put(L"Dopis \u0148a stole.txt", doc),
-                       target = Put(L"secret", "an older file");
-    Choose(IDC_OPEN, source);
-    Expect(SourceChosen, {source, NoTarget, Placeholder});
-    Shot("source-chosen");
+    const std::wstring small = Put(L"Dopis \u0148a stole.txt", "abc"),
+                       target = Put(L"secret", "an older file"), source = Put(L"doc.txt", doc);
+    Choose(IDC_OPEN, small);
+    Expect(SourceChosen, {small, NoTarget, Placeholder});
+    Shot(L"source-chosen");
     Choose(IDC_SAVEAS, target, true);
-    Expect(TargetChosen, {source, target, Mask(0)});
+    Expect(TargetChosen, {small, target, Mask(0)});
     Press(IDC_KEY_Q);
     Press(IDC_KEY_Q);
-    Shot("target-chosen");
+    Shot(L"target-chosen");
     Press(IDC_RESET);
-    Expect(TargetChosen, {source, target, Mask(0)});
+    Expect(TargetChosen, {small, target, Mask(0)});
     const int keys[] = {IDC_KEY_T, IDC_KEY_A, IDC_KEY_R,     IDC_KEY_GREATER, IDC_KEY_LPAREN,
                         IDC_KEY_2, IDC_KEY_0, IDC_KEY_BLANK, IDC_KEY_RPAREN};
     int symbols = 0;
     for (int id : keys) {
         Press(id);
         symbols += id == IDC_KEY_GREATER ? 2 : 1;
-        Expect(symbols < 5 ? TargetChosen : PasswordReady, {source, target, Mask(symbols)});
+        Expect(symbols < 5 ? TargetChosen : PasswordReady, {small, target, Mask(symbols)});
     }
-    Shot("password-ready");
+    Shot(L"password-ready");
+    HWND message = Open(IDC_RUN, L"Small file");
+    ASSERT_TRUE(message);
+    EXPECT_EQ(GetWindow(message, GW_OWNER), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(main));
+    Close(message, WM_COMMAND, IDOK);
+    Choose(IDC_OPEN, source);
+    Expect(PasswordReady, {source, target, Mask(10)});
     HWND closing = Open(IDC_RUN, L" Closing......");
     ASSERT_TRUE(closing);
     EXPECT_EQ(GetWindow(closing, GW_OWNER), main);
@@ -296,26 +265,24 @@ TEST_F(SessionTest, AWholeJobFromOpenToExit) {
 
     // The core itself on a copy of the same document, with the same keys.
     ResetProgramState();
-    std::wcscpy(bufOpen, Put(L"copy.txt", doc).c_str());
+    std::wcscpy(bufOpen, source.c_str());
     std::wcscpy(bufSave, (dir + L"\\core").c_str());
     for (int id : keys)
         PressKey(id);
     ASSERT_TRUE(RunPipeline());
-    const std::string output = Read(target + L".txt");
-    EXPECT_EQ(output.size(), doc.size());
-    EXPECT_NE(output, doc);
-    EXPECT_EQ(output, Read(dir + L"\\core.txt"));
+    EXPECT_NE(Read(target + L".txt"), doc);
+    EXPECT_EQ(Read(target + L".txt"), Read(dir + L"\\core.txt"));
 }
 
 } // namespace
 
-int main(int argc, char **argv) {
+int wmain(int argc, wchar_t **argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (argc != 2) {
         fprintf(stderr, "usage: session_test PROGRAM\n");
         return 2;
     }
-    appPath = Widen(argv[1]);
+    appPath = argv[1];
     if (appPath[0] == L'/')
         appPath = L"Z:" + appPath; // a path of the build machine, as Wine sees it
     return RUN_ALL_TESTS();
