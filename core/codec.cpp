@@ -117,7 +117,7 @@ bool BinaryText() {
         RemoveFile(spare);
         return Fail(L"Can't write file-save. Is the disk full?");
     }
-    if (!ReplaceFile(spare, path)) {
+    if (!MoveOnto(spare, path)) {
         RemoveFile(spare);
         return Fail(L"Can't open file-save");
     }

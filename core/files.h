@@ -1,7 +1,8 @@
-// Files by wide-character path, through the C runtime only: _wfopen and its kin on Windows, a
-// UTF-8 form of the path elsewhere. The output of a Run is written to a spare file beside its
-// final place and moved there only once it is complete, so no failure leaves a half-written
-// document, and a source that the output replaces survives until the output is whole.
+// Files by wide-character path. The output of a Run is written to a spare file beside its final
+// place, forced onto the disk and only then moved there in one step, so no failure, crash or
+// power cut leaves a half-written document, and a source that the output replaces survives
+// until the output is whole. This file's portable half is files.cpp; each system's own calls
+// are in posix/files.cpp (a UTF-8 form of the path) or win32/files.cpp (UTF-16 paths).
 #pragma once
 
 #include <climits>
@@ -17,22 +18,33 @@ bool CanReplace(const wchar_t *path);
 
 // Creates a new, empty file for writing bytes in the directory of path, under the first spare
 // name that no file bears yet, and puts that name into spare (room wide characters). Never opens
-// a file that already exists. The new file takes the permissions of an existing file at path.
-// nullptr on failure.
+// a file that already exists. nullptr on failure.
 FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room);
 
 // Spare name number n of path: "~tv<n>.tmp" in the directory of path. False when n is not below
 // SpareNames or the name does not fit room wide characters.
 bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room);
 
-// Closes a stream written to; false when its last bytes could not be written.
+// Length of the folder part of path, up to and with its last separator; 0 for a bare name.
+size_t FolderLength(const wchar_t *path);
+
+// Flushes a stream written to, forces its bytes onto the disk and closes it; false when any of
+// that failed, so that the file may not hold every byte written.
 bool CloseWritten(FILE *f);
 
-// Moves the file from onto to, replacing a file at to; false (and nothing moved) on failure.
-bool ReplaceFile(const wchar_t *from, const wchar_t *to);
+// Moves the file from onto to in one step, replacing a file at to, and makes the move itself
+// last; false, with nothing moved, on failure.
+bool MoveOnto(const wchar_t *from, const wchar_t *to);
 
 // Removes a file; failures are ignored (used to clear away a spare file).
 void RemoveFile(const wchar_t *path);
+
+// Each system's own calls under CreateSpare and CloseWritten. CreateNew creates spare for
+// writing bytes unless a file bears that name (then nullptr and taken); on POSIX the new file
+// takes the permissions of the file at path. SyncFile forces the bytes already handed to the
+// system onto the disk.
+FILE *CreateNew(const wchar_t *spare, const wchar_t *path, bool *taken);
+bool SyncFile(FILE *f);
 
 // The fault seam of the tests. A build that defines TV_FAULTS (the tests' copy of the core)
 // numbers every call of this file layer that can fail, and the taking of the bit buffer, from 1

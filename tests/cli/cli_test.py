@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """The command-line program through its real binary: every way of giving the keys, usage errors,
-stopped Runs, a standard output that cannot be written, and the hidden prompt on a terminal.
+stopped Runs, a standard output that cannot be written, the hidden prompt on a terminal, and the
+order of the system calls that make the output last.
 TV_CLI names the program, TV_CLI_WRAPPER a launcher (Wine), behind which the first rows run."""
 import collections
 import os
 import pty
+import re
 import shutil
 import signal
 import subprocess
@@ -160,5 +162,18 @@ with tempfile.TemporaryDirectory() as d:
         status, shown, echo = on_terminal(["zero.bin", "again"], b"\x03")
         if status != -signal.SIGINT or not echo:
             failures.append(f"Ctrl-C at the prompt: {status}, {shown}, echo {echo}")
+    if not launcher:  # the output reaches the disk before its move, and the move after it
+        subprocess.run(["strace", "-o", "calls", "-e", "trace=openat,fsync,rename,renameat,renameat2"]
+                       + program + keys(" BNB)C "), stdout=subprocess.DEVNULL)
+        opened, order = {}, []
+        for line in Path("calls").read_text().splitlines():
+            if m := re.match(r'openat\(\w+, "([^"]*)".* = (\d+)$', line):
+                opened[m[2]] = m[1]
+            elif m := re.match(r"fsync\((\d+)\)", line):
+                order.append("sync " + opened[m[1]])
+            elif m := re.match(r'rename\w*\(.*?"([^"]*)".*?"([^"]*)"', line):
+                order.append(f"move {m[1]} {m[2]}")
+        if order != ["sync ~tv0.tmp", "move ~tv0.tmp out.bin", "sync ."]:
+            failures.append(f"syncs and moves: {order}")
 print("\n".join(failures) or f"{len(rows)} starts as expected")
 sys.exit(1 if failures else 0)

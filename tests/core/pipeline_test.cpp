@@ -6,6 +6,11 @@
 #ifdef __linux__
 #include <sys/mount.h>
 #endif
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <share.h>
+#endif
 
 // Streams open in the process: a stream left open by a stopped Run shows here.
 static long OpenFiles() {
@@ -18,10 +23,12 @@ static long OpenFiles() {
 
 // Call k fails, for every k that a Run of a small document makes: the opens (the spare and its
 // stream), every read of both passes (the end of the file included), the bit buffer, every
-// write, the close and the final move. Each stops with its own message, leaves the source and an
-// older output as they were, no spare file and no stream open, ignores Run pressed again meanwhile,
-// and a Run without the fault then replaces the older output, keeping its permissions. Ten spare
-// files that killed Runs left behind ("~tv0.tmp" to "~tv9.tmp") neither block a Run nor change.
+// write, the flush, the sync and the close of the output, the final move and, on POSIX, the sync
+// of its folder. Each stops with its own message, leaves the source and an older output as they
+// were, no spare file and no stream open, ignores Run pressed again meanwhile, and a Run without
+// the fault then replaces the older output, keeping its permissions; a folder that cannot be
+// synced after the move stops nothing. Ten spare files that killed Runs left behind ("~tv0.tmp"
+// to "~tv9.tmp") neither block a Run nor change.
 TEST_F(CoreTest, EveryFaultPointStopsCleanlyAndTheRunThenCompletes) {
     const long n = 6;
     const Bytes old(n, 'o');
@@ -35,7 +42,12 @@ TEST_F(CoreTest, EveryFaultPointStopsCleanlyAndTheRunThenCompletes) {
     const long files = OpenFiles();
     ExpectCompletes(); // without a fault: the output to expect, and how many calls can fail
     const Bytes scrambled = ReadFile(out);
-    ASSERT_EQ(faultCalls, 3 * n + 9);
+    const long calls = faultCalls;
+#ifdef _WIN32
+    ASSERT_EQ(calls, 3 * n + 11);
+#else
+    ASSERT_EQ(calls, 3 * n + 12);
+#endif
     // Each message with the last call that gives it.
     const std::pair<long, std::wstring> stops[] = {
         {1, L"Warring: Can't open file 1"},
@@ -44,26 +56,28 @@ TEST_F(CoreTest, EveryFaultPointStopsCleanlyAndTheRunThenCompletes) {
         {n + 4, L"Warring: Can't open file-reading [held]"},
         {2 * n + 5, L"Warring: Can't read the source file [held]"},
         {2 * n + 7, L"Warring: Can't open file-save [held]"},
-        {3 * n + 8, L"Warring: Can't write file-save. Is the disk full? [held]"},
-        {3 * n + 9, L"Warring: Can't open file-save [held]"},
+        {3 * n + 10, L"Warring: Can't write file-save. Is the disk full? [held]"},
+        {3 * n + 11, L"Warring: Can't open file-save [held]"},
     };
     onMessage = [] {
         const int32_t *held = pBuf;
         EXPECT_FALSE(RunPipeline());
         EXPECT_EQ(pBuf, held) << "the Run's buffer was touched";
     };
-    for (long k = 1; k <= 3 * n + 9; k++) {
+    for (long k = 1; k <= calls; k++) {
         SCOPED_TRACE(k);
         WriteFile(out, old);
         fs::permissions(out, fs::perms(0640));
         faultAt = k;
         faultCalls = 0;
-        ExpectStops(std::find_if(std::begin(stops), std::end(stops), [k](const auto &s) {
-                        return k <= s.first;
-                    })->second);
-        EXPECT_EQ(ReadFile(out), old);
-        EXPECT_EQ(OpenFiles(), files);
-        faultAt = NoFault;
+        const auto stop = std::find_if(std::begin(stops), std::end(stops),
+                                       [k](const auto &s) { return k <= s.first; });
+        if (stop != std::end(stops)) {
+            ExpectStops(stop->second);
+            EXPECT_EQ(ReadFile(out), old);
+            EXPECT_EQ(OpenFiles(), files);
+            faultAt = NoFault;
+        }
         ExpectCompletes();
         EXPECT_EQ(ReadFile(out), scrambled);
         EXPECT_EQ(Listing(), listing);
@@ -87,6 +101,28 @@ TEST_F(CoreTest, FullDiskStopsAndLeavesNothing) {
     umount2(disk.c_str(), MNT_DETACH);
 #else
     GTEST_SKIP() << "mounting a small file system needs Linux";
+#endif
+}
+
+// Windows moves no file onto one that another program holds open without sharing it: the older
+// output stays whole and the Run stops with its message, then completes once it is let go. The
+// sync reaches the system, which refuses it for a stream open for reading only.
+TEST_F(CoreTest, AnOutputHeldOpenStaysWhole) {
+#ifdef _WIN32
+    WriteFile("out.txt", Bytes(3, 'o'));
+    FILE *reading = OpenRead(L"out.txt");
+    EXPECT_FALSE(SyncFile(reading));
+    std::fclose(reading);
+    const int held = _wsopen(L"out.txt", _O_RDONLY, _SH_DENYRW);
+    ASSERT_GE(held, 0);
+    Doc("doc.txt", RandomBytes(6, 1));
+    Target("out");
+    ExpectStops(L"Warring: Can't open file-save [held]");
+    _close(held);
+    EXPECT_EQ(ReadFile("out.txt"), Bytes(3, 'o'));
+    ExpectCompletes();
+#else
+    GTEST_SKIP() << "POSIX replaces a file that is held open";
 #endif
 }
 
