@@ -18,6 +18,7 @@ from pathlib import Path
 launcher = [os.environ["TV_CLI_WRAPPER"]] if "TV_CLI_WRAPPER" in os.environ else []
 program = launcher + [os.environ["TV_CLI"]]
 failures = []
+signal.alarm(60)  # a start that hangs fails the test within a minute
 
 
 def usage(what):
