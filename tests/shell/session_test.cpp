@@ -50,27 +50,16 @@ std::vector<HWND> Windows(DWORD thread) {
     return all;
 }
 
-// With TV_SHOTS naming a folder of the build machine, a screenshot of the display into it
-// (tools/screenshots runs the tests so, inside a Wine desktop that draws the frames). Wine starts
-// a program of the build machine when given its path, but cannot wait for it: the picture is
-// taken once its file is there.
+// With TV_SHOTS naming a folder of the build machine, asks tools/screenshots for a picture of
+// the display by that name, and waits until it is taken.
 void Shot(const wchar_t *name) {
-    const wchar_t *folder = _wgetenv(L"TV_SHOTS"), *size = _wgetenv(L"TV_SHOTS_SIZE");
+    const wchar_t *folder = _wgetenv(L"TV_SHOTS");
     if (!folder)
         return;
-    Sleep(500); // let the program finish painting
-    const std::wstring png = std::wstring(folder) + L"/" + name + L".png", file = L"Z:" + png;
-    std::wstring command = L"import -window root -crop " + std::wstring(size ? size : L"600x480") +
-                           L"+0+0 +repage " + png;
-    DeleteFileW(file.c_str());
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi;
-    ASSERT_TRUE(CreateProcessW(L"Z:\\usr\\bin\\import", &command[0], nullptr, nullptr, FALSE, 0,
-                               nullptr, nullptr, &si, &pi));
+    const std::wstring ask = L"Z:" + std::wstring(folder) + L"/" + name + L".ask";
+    CloseHandle(CreateFileW(ask.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     EXPECT_TRUE(
-        WaitFor([&] { return GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES; }));
-    Sleep(500);
+        WaitFor([&] { return GetFileAttributesW(ask.c_str()) == INVALID_FILE_ATTRIBUTES; }));
 }
 
 class SessionTest : public ::testing::Test {
