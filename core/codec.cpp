@@ -1,6 +1,6 @@
 // Bit buffer and document codec. Both passes read the source one byte at a time through the
 // stream's buffering; the output is assembled in a spare file and moved into place only once
-// every byte is written and the file is closed.
+// every byte is written, on the disk and the file closed.
 #include "codec.h"
 
 #include "files.h"
