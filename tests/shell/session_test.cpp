@@ -1,7 +1,7 @@
 // The real tarvix-vantor.exe under Wine, driven from outside as a user drives it: clicks on its
 // buttons, names typed into the real Open and Save-as dialogs, the keypad, the Help and About
 // boxes and the message boxes, with the screen read back from the program's own windows. Needs
-// a display; the program's path is the first argument.
+// a display; TV_PROGRAM names the program, as Wine sees it.
 #include "screen_states.h"
 
 #include "codec.h"
@@ -17,8 +17,6 @@
 #include <iterator>
 
 namespace {
-
-std::wstring appPath;
 
 template <class Done> bool WaitFor(Done done) {
     for (int waited = 0; waited < 20000 && !done(); waited += 20)
@@ -77,9 +75,11 @@ class SessionTest : public ::testing::Test {
         CreateDirectoryW(dir.c_str(), nullptr);
         STARTUPINFOW si = {};
         si.cb = sizeof si;
-        std::wstring command = L"\"" + appPath + L"\"";
-        ASSERT_TRUE(CreateProcessW(appPath.c_str(), &command[0], nullptr, nullptr, FALSE, 0,
-                                   nullptr, nullptr, &si, &pi));
+        const wchar_t *program = _wgetenv(L"TV_PROGRAM");
+        ASSERT_TRUE(program) << "TV_PROGRAM names no program to test";
+        std::wstring command = L"\"" + std::wstring(program) + L"\"";
+        ASSERT_TRUE(CreateProcessW(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &si, &pi));
         ASSERT_TRUE(WaitFor([&] {
             main = FindWindowW(L"TarvixClass", L"Tarvix-Vantor");
             return main && IsWindowVisible(main);
@@ -264,15 +264,3 @@ TEST_F(SessionTest, AWholeJobFromOpenToExit) {
 }
 
 } // namespace
-
-int wmain(int argc, wchar_t **argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    if (argc != 2) {
-        fprintf(stderr, "usage: session_test PROGRAM\n");
-        return 2;
-    }
-    appPath = argv[1];
-    if (appPath[0] == L'/')
-        appPath = L"Z:" + appPath; // a path of the build machine, as Wine sees it
-    return RUN_ALL_TESTS();
-}
