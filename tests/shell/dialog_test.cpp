@@ -63,22 +63,19 @@ class DialogTest : public ::testing::Test {
         InitDialog();
     }
 
-    static void Open(std::optional<std::wstring> path) {
+    // Open or Save as, whose file dialog answers path, or is cancelled for none.
+    static void Ask(int id, std::optional<std::wstring> path) {
         answer = path;
-        Command(IDC_OPEN);
-    }
-    static void Save(std::optional<std::wstring> path) {
-        answer = path;
-        Command(IDC_SAVEAS);
+        Command(id);
     }
 
     // From launch to state s, with source P1, target T1 and 4 symbols (Target chosen) or 5
     // (Password ready): ">" enters two, so ">" twice and the key without caption make five.
     static Labels Reach(State s) {
         if (s >= SourceChosen)
-            Open(P1);
+            Ask(IDC_OPEN, P1);
         if (s >= TargetChosen) {
-            Save(T1);
+            Ask(IDC_SAVEAS, T1);
             Command(IDC_KEY_GREATER);
             Command(IDC_KEY_GREATER);
         }
@@ -114,19 +111,19 @@ TEST_F(DialogTest, EveryTransitionFromEveryState) {
         Labels labels;
     } rows[] = {
         {"Open cancelled",
-         [] { Open(std::nullopt); },
+         [] { Ask(IDC_OPEN, std::nullopt); },
          {Start, Start, Start, Start},
          {NoSource, NoTarget, Placeholder}},
         {"Open chosen",
-         [] { Open(P2); },
+         [] { Ask(IDC_OPEN, P2); },
          {SourceChosen, SourceChosen, TargetChosen, PasswordReady},
          {P2, L"", L""}},
         {"Save as cancelled",
-         [] { Save(std::nullopt); },
+         [] { Ask(IDC_SAVEAS, std::nullopt); },
          {None, SourceChosen, SourceChosen, SourceChosen},
          {L"", NoTarget, Placeholder}},
         {"Save as chosen",
-         [] { Save(T2); },
+         [] { Ask(IDC_SAVEAS, T2); },
          {None, TargetChosen, TargetChosen, TargetChosen},
          {L"", T2, Mask(0)}},
         {"Reset password",
@@ -179,12 +176,12 @@ TEST_F(DialogTest, CommandsThatLeaveTheScreenAsItWas) {
 // cancel of its dialog; it is never cut. One character less fits.
 TEST_F(DialogTest, PathsLongerThanTheBuffersAreRefused) {
     const std::wstring fits = L"C:\\" + std::wstring(251, L'a'), tooLong = fits + L"b";
-    Open(tooLong);
+    Ask(IDC_OPEN, tooLong);
     Expect(Start, {NoSource, NoTarget, Placeholder});
-    Open(fits);
-    Save(tooLong);
+    Ask(IDC_OPEN, fits);
+    Ask(IDC_SAVEAS, tooLong);
     Expect(SourceChosen, {fits, NoTarget, Placeholder});
-    Save(fits);
+    Ask(IDC_SAVEAS, fits);
     Expect(TargetChosen, {fits, fits, Mask(0)});
     EXPECT_EQ(events, (std::vector<std::wstring>{
                           L"Warring: The path of this file is too long. Please choose a file "
