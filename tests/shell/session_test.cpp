@@ -29,25 +29,6 @@ std::string Read(const std::wstring &path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::wstring Class(HWND w) {
-    wchar_t name[64] = {};
-    GetClassNameW(w, name, 64);
-    return name;
-}
-
-// The top-level windows of thread.
-std::vector<HWND> Windows(DWORD thread) {
-    std::vector<HWND> all;
-    EnumThreadWindows(
-        thread,
-        [](HWND w, LPARAM list) -> BOOL {
-            reinterpret_cast<std::vector<HWND> *>(list)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&all));
-    return all;
-}
-
 // With TV_SHOTS naming a folder of the build machine, asks tools/screenshots for a picture of
 // the display by that name, and waits until it is taken.
 void Shot(const wchar_t *name) {
@@ -69,10 +50,9 @@ class SessionTest : public ::testing::Test {
     void SetUp() override {
         if (!GetEnvironmentVariableW(L"DISPLAY", nullptr, 0))
             GTEST_SKIP() << "no display: run under Xvfb";
-        wchar_t temp[MAX_PATH];
-        GetTempPathW(MAX_PATH, temp);
-        dir = temp + std::wstring(L"tv-session-") + std::to_wstring(GetCurrentProcessId());
-        CreateDirectoryW(dir.c_str(), nullptr);
+        dir = std::filesystem::temp_directory_path() /
+              ("tv-session-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directory(dir);
         STARTUPINFOW si = {};
         si.cb = sizeof si;
         const wchar_t *program = _wgetenv(L"TV_PROGRAM");
@@ -109,14 +89,25 @@ class SessionTest : public ::testing::Test {
     void Press(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
     // The program's visible dialog box that which picks, once it shows.
     HWND Shown(const std::function<bool(HWND)> &which) {
-        HWND found = nullptr;
+        struct Query {
+            const std::function<bool(HWND)> &which;
+            HWND found;
+        } q = {which, nullptr};
         EXPECT_TRUE(WaitFor([&] {
-            for (HWND w : Windows(pi.dwThreadId))
-                if (IsWindowVisible(w) && Class(w) == L"#32770" && which(w))
-                    found = w;
-            return found != nullptr;
+            EnumThreadWindows(
+                pi.dwThreadId,
+                [](HWND w, LPARAM p) -> BOOL {
+                    Query &q = *reinterpret_cast<Query *>(p);
+                    wchar_t name[16] = {};
+                    GetClassNameW(w, name, 16);
+                    if (IsWindowVisible(w) && lstrcmpW(name, L"#32770") == 0 && q.which(w))
+                        q.found = w;
+                    return !q.found;
+                },
+                reinterpret_cast<LPARAM>(&q));
+            return q.found != nullptr;
         }));
-        return found;
+        return q.found;
     }
     // A click on a button that opens a modal window, which is returned once it shows: a file
     // dialog for an empty caption.
