@@ -32,8 +32,8 @@ bool ReadFirstLine(FILE *f, std::string &line) {
 // Writes UTF-8 to a stream that is not a console.
 static bool WriteBytes(FILE *f, const std::wstring &text) {
     std::string bytes = EncodeUtf8(text);
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    return std::fflush(f) == 0 && !std::ferror(f);
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return std::fflush(f) == 0 && written;
 }
 
 #ifdef _WIN32
@@ -124,7 +124,12 @@ bool StdinIsTerminal() {
 }
 
 static struct termios savedTerminal;
-static const int Interrupts[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+
+// The signals that end the program from the terminal, each with what it did before the prompt.
+static struct {
+    int sig;
+    struct sigaction before;
+} interrupts[] = {{SIGINT, {}}, {SIGTERM, {}}, {SIGHUP, {}}, {SIGQUIT, {}}};
 
 static void RestoreOnSignal(int sig) {
     tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
@@ -134,12 +139,11 @@ static void RestoreOnSignal(int sig) {
 
 bool ReadHiddenLine(const std::wstring &prompt, std::string &line) {
     bool hidden = tcgetattr(STDIN_FILENO, &savedTerminal) == 0;
-    struct sigaction previous[4];
     if (hidden) {
         struct sigaction restore = {};
         restore.sa_handler = RestoreOnSignal;
-        for (int i = 0; i < 4; i++)
-            sigaction(Interrupts[i], &restore, &previous[i]);
+        for (auto &in : interrupts)
+            sigaction(in.sig, &restore, &in.before);
         struct termios quiet = savedTerminal;
         quiet.c_lflag &= ~(ECHO | ECHOE | ECHOK | ECHONL);
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
@@ -148,8 +152,8 @@ bool ReadHiddenLine(const std::wstring &prompt, std::string &line) {
     bool ok = ReadFirstLine(stdin, line);
     if (hidden) {
         tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
-        for (int i = 0; i < 4; i++)
-            sigaction(Interrupts[i], &previous[i], nullptr);
+        for (auto &in : interrupts)
+            sigaction(in.sig, &in.before, nullptr);
         Write(Err, L"\n");
     }
     return ok;

@@ -6,6 +6,7 @@
 #include "utf8.h"
 
 #include <cwchar>
+#include <iterator>
 
 // The key whose caption is code point cp; the space stands for the key without caption.
 static const Key *KeyOf(long cp) {
@@ -20,9 +21,9 @@ static const Key *KeyOf(long cp) {
 // Names character cp of the keys for an error: quoted when it prints, always with its number.
 static std::wstring Describe(long cp, size_t position) {
     wchar_t number[12];
-    std::swprintf(number, 12, L"U+%04lX", cp);
+    std::swprintf(number, std::size(number), L"U+%04lX", cp);
     std::wstring name = number;
-    if (cp > 0x20 && cp != 0x7F && !(cp >= 0x80 && cp < 0xA0)) {
+    if (cp > 0x20 && (cp < 0x7F || cp >= 0xA0)) { // not a control character, nor DEL
         name = L"\"";
         AppendCodePoint(name, cp);
         name += L"\" (" + std::wstring(number) + L")";
@@ -59,8 +60,6 @@ int CountSymbols(const std::vector<int> &ids) {
 }
 
 void EnterKeys(const std::vector<int> &ids) {
-    InitHeslo();
-    ResetHeslo();
     for (int id : ids)
         PressKey(id);
 }

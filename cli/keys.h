@@ -12,5 +12,5 @@ bool ParseKeys(const std::wstring &text, std::vector<int> &ids, std::wstring &er
 // How many symbols the keys enter, counted as the keypad counts them (">" enters two).
 int CountSymbols(const std::vector<int> &ids);
 
-// Empties the password and presses the keys in order, as after Save as in the dialog.
+// Presses the keys in order, on the empty password that the program starts with.
 void EnterKeys(const std::vector<int> &ids);

@@ -77,6 +77,11 @@ static int TakeOption(const std::vector<Arg> &args, size_t &i, const std::wstrin
     return GoOn;
 }
 
+// --help and --version: the text on standard output, and whether it could be written.
+static int Show(const std::wstring &text) {
+    return Write(Out, text) ? 0 : 1;
+}
+
 static bool IsOption(const std::wstring &a, const std::wstring &name) {
     return a.compare(0, name.size(), name) == 0 &&
            (a.size() == name.size() || a[name.size()] == L'=');
@@ -92,9 +97,9 @@ static int ParseArgs(const std::vector<Arg> &args, Options &o) {
         } else if (a == L"--") {
             options = false;
         } else if (a == L"--help") {
-            return Write(Out, HelpText) ? 0 : 1;
+            return Show(HelpText);
         } else if (a == L"--version") {
-            return Write(Out, Name + L" " WIDEN(TV_VERSION) L"\n") ? 0 : 1;
+            return Show(Name + L" " WIDEN(TV_VERSION) L"\n");
         } else if (IsOption(a, L"--keys")) {
             status = TakeOption(args, i, L"--keys", o.keys, o);
         } else if (IsOption(a, L"--keys-file")) {
@@ -179,8 +184,8 @@ static const Screen CliScreen = {NoText, NoEnable, Message, NoEnd};
 // Open, Save as, the keys and Run, as in the dialog; then the output path.
 static int Run(const Options &o, const std::vector<int> &keys) {
     const std::wstring &source = o.paths[0].text, &target = o.paths[1].text;
-    std::wmemcpy(bufOpen, source.c_str(), source.size() + 1);
-    std::wmemcpy(bufSave, target.c_str(), target.size() + 1);
+    std::wcscpy(bufOpen, source.c_str());
+    std::wcscpy(bufSave, target.c_str());
     EnterKeys(keys);
     SetScreen(&CliScreen);
     if (!RunPipeline())

@@ -7,7 +7,7 @@
 #include "pipeline.h"
 #include "screen.h"
 
-#include <cstring>
+#include <algorithm>
 #include <cwchar>
 
 wchar_t bufOpen[PathRoom];
@@ -71,7 +71,7 @@ bool TextBinary() {
 }
 
 void PrintBinToPoint(int32_t x) {
-    std::memcpy(pBuf + pocet, entryTable.row[x & 0xFF], sizeof entryTable.row[0]);
+    std::copy_n(entryTable.row[x & 0xFF], 8, pBuf + pocet);
     pocet += 8;
 }
 
@@ -85,24 +85,22 @@ bool OutputPath(wchar_t *out) {
         return false;
     }
     std::wmemcpy(out, bufSave, head);
-    std::wmemcpy(out + head, suffix, tail + 1);
+    std::wcscpy(out + head, suffix);
     return true;
 }
 
-// Packs the bit buffer into fw from entry pocet on; false on a write error. The cursor and the
-// count stay in locals: a write into the stream's buffer could change any global, as far as the
-// compiler knows.
+// Packs the bit buffer into fw; false on a write error. The cursor and the count stay in
+// locals: a write into the stream's buffer could change any global, as far as the compiler
+// knows.
 static bool WriteBytes(FILE *fw) {
-    const int32_t *e = pBuf + pocet;
+    const int32_t *e = pBuf;
     bool written = true;
     for (uint32_t n = POC; n > 0 && written; n--, e += 8)
         written = PutByte(PackByte(e), fw) != EOF;
-    pocet = static_cast<uint32_t>(e - pBuf);
     return written;
 }
 
 bool BinaryText() {
-    pocet = 0;
     wchar_t path[PathRoom];
     if (!OutputPath(path))
         return Fail(L"The save path is too long. Please choose a shorter one");

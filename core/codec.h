@@ -9,7 +9,7 @@ const int PathRoom = 255;
 
 extern wchar_t bufOpen[PathRoom]; // source path, chosen with Open
 extern wchar_t bufSave[PathRoom]; // target path, chosen with Save as
-extern uint32_t pocet;            // bit cursor: next entry to fill or read
+extern uint32_t pocet;            // bit cursor: the next entry that loading fills
 
 // The 8 entries of every byte value, most significant bit first, as the bit buffer holds them:
 // loading copies a byte's row, and the flip engine reads a byte of its mask the same way.

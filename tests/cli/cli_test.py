@@ -59,10 +59,16 @@ ROWS = [
     # Natively only from here.
     row(keys("BNaC)"), 2, usage('no key "a" (U+0061), character 3 of the keys' + LOWER)),
     row(keys("BNzC)"), 2, usage('no key "z" (U+007A), character 3 of the keys' + LOWER)),
+    # Control characters and DEL are named by their number alone.
+    *[row(keys(f"BN{c}C)"), 2, usage(f"no key {name}, character 3 of the keys")) for c, name in
+      [("\t", "U+0009"), ("~", '"~" (U+007E)'), ("\x7f", "U+007F"), ("\x9f", "U+009F"),
+       ("\xa0", '"\xa0" (U+00A0)')]],
     row(keys("BNC)"), 2, usage("the password has 4 symbols" + COUNT)),
+    row(keys("B"), 2, usage("the password has 1 symbol" + COUNT)),
     row(["--help"], 0, "", "Usage: tarvix-vantor-cli [--keys KEYS | --keys-file FILE] SOURCE"
         " TARGET"),
     row(["--version"], 0, "", "tarvix-vantor-cli " + os.environ["TV_VERSION"]),
+    row(["--version"], 1, "", full=True),
     row(["--keys= BNB)C ", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys-file=keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys", " BNB)C ", "--", "-zero.bin", "out"], 0, "", "out.bin", KEYED),
@@ -74,7 +80,7 @@ ROWS = [
     row(keys("BNB)C", "abc"), 1, "Small file: Small file.Please open bigger file\n"),
     row(keys("BNB)C", "4GiB"), 1,  # a count that wrapped would be 4
         "Big file: Big file.Please open smaller file or upgrade program\n"),
-    row(["--frob", "doc", "out"], 2, usage("unknown option '--frob'")),
+    row(["-f", "doc", "out"], 2, usage("unknown option '-f'")),
     row([], 2, usage("SOURCE and TARGET are missing")),
     row(["--keys", "BNB)C", "doc"], 2, usage("TARGET is missing")),
     row(["doc", "a", "b"], 2, usage("one SOURCE and one TARGET only; 'b' is one more")),
