@@ -2,8 +2,10 @@
 // the closing of the output that must reach the disk before it may replace anything.
 #include "files.h"
 
+#include <cerrno>
 #include <cwchar>
 #include <string>
+#include <unistd.h> // close, which the C runtime of Windows has too
 
 #ifdef TV_FAULTS
 long faultAt = NoFault, faultCalls;
@@ -36,10 +38,15 @@ FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
     if (Faulty())
         return nullptr;
     for (unsigned n = 0; SpareName(path, n, spare, room); n++) {
-        bool taken = false;
-        FILE *f = CreateNew(spare, path, &taken);
-        if (!taken)
-            return f;
+        const int fd = CreateNew(spare, path);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        FILE *f = fd < 0 || Faulty() ? nullptr : fdopen(fd, "wb");
+        if (fd >= 0 && !f) {
+            close(fd);
+            RemoveFile(spare);
+        }
+        return f;
     }
     return nullptr;
 }

@@ -40,10 +40,10 @@ bool MoveOnto(const wchar_t *from, const wchar_t *to);
 void RemoveFile(const wchar_t *path);
 
 // Each system's own calls under CreateSpare and CloseWritten. CreateNew creates spare for
-// writing bytes unless a file bears that name (then nullptr and taken); on POSIX the new file
-// takes the permissions of the file at path. SyncFile forces the bytes already handed to the
-// system onto the disk.
-FILE *CreateNew(const wchar_t *spare, const wchar_t *path, bool *taken);
+// writing bytes and returns its descriptor, or -1 with errno EEXIST when a file bears that name
+// already; on POSIX the new file takes the permissions of the file at path. SyncFile forces the
+// bytes already handed to the system onto the disk.
+int CreateNew(const wchar_t *spare, const wchar_t *path);
 bool SyncFile(FILE *f);
 
 // The fault seam of the tests. A build that defines TV_FAULTS (the tests' copy of the core)

@@ -4,7 +4,6 @@
 
 #include "utf8.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
@@ -22,20 +21,12 @@ bool CanReplace(const wchar_t *path) {
     return S_ISREG(st.st_mode) && access(p.c_str(), W_OK) == 0;
 }
 
-FILE *CreateNew(const wchar_t *spare, const wchar_t *path, bool *taken) {
+int CreateNew(const wchar_t *spare, const wchar_t *path) {
     int fd = open(EncodeUtf8(spare).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-    *taken = fd < 0 && errno == EEXIST;
-    if (fd < 0)
-        return nullptr;
     struct stat old;
-    if (stat(EncodeUtf8(path).c_str(), &old) == 0)
+    if (fd >= 0 && stat(EncodeUtf8(path).c_str(), &old) == 0)
         fchmod(fd, old.st_mode & 07777);
-    FILE *f = Faulty() ? nullptr : fdopen(fd, "wb");
-    if (!f) {
-        close(fd);
-        RemoveFile(spare);
-    }
-    return f;
+    return fd;
 }
 
 bool SyncFile(FILE *f) {

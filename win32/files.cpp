@@ -2,7 +2,6 @@
 // the system's own move for the one step that the runtime cannot make, replacing a file.
 #include "files.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -19,17 +18,8 @@ bool CanReplace(const wchar_t *path) {
     return (st.st_mode & _S_IFMT) == _S_IFREG && _waccess(path, 2) == 0;
 }
 
-FILE *CreateNew(const wchar_t *spare, const wchar_t *, bool *taken) {
-    int fd = _wopen(spare, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
-    *taken = fd < 0 && errno == EEXIST;
-    if (fd < 0)
-        return nullptr;
-    FILE *f = Faulty() ? nullptr : _fdopen(fd, "wb");
-    if (!f) {
-        _close(fd);
-        RemoveFile(spare);
-    }
-    return f;
+int CreateNew(const wchar_t *spare, const wchar_t *) {
+    return _wopen(spare, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 
 // The runtime's _commit is the system's FlushFileBuffers.
