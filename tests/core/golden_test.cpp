@@ -29,14 +29,10 @@ TEST_F(CoreTest, EveryGoldenEntryGivesItsFrozenOutput) {
         std::istringstream(line) >> document >> keys >> expected;
         SCOPED_TRACE(document);
         entries++;
-        Bytes doc;
-        if (document.rfind("gen:", 0) == 0) { // gen:SIZE:SEED
-            const size_t colon = document.find(':', 4);
-            doc = RandomBytes(std::stoul(document.substr(4, colon - 4)),
-                              static_cast<uint32_t>(std::stoul(document.substr(colon + 1))));
-        } else
-            doc = ReadFile(Golden / document);
-        Doc("doc.bin", doc); // a copy: the names play no part in the output
+        unsigned long size, seed;
+        Doc("doc.bin", std::sscanf(document.c_str(), "gen:%lu:%lu", &size, &seed) == 2
+                           ? RandomBytes(size, static_cast<uint32_t>(seed))
+                           : ReadFile(Golden / document)); // the names play no part
         Target("golden");
         ResetHeslo();
         std::istringstream list(keys);
