@@ -30,7 +30,7 @@ bool SpareName(const wchar_t *path, unsigned n, wchar_t *spare, size_t room) {
     if (n >= SpareNames || dir + name.size() >= room)
         return false;
     std::wmemcpy(spare, path, dir);
-    std::wmemcpy(spare + dir, name.c_str(), name.size() + 1);
+    std::wcscpy(spare + dir, name.c_str());
     return true;
 }
 
@@ -39,14 +39,16 @@ FILE *CreateSpare(const wchar_t *path, wchar_t *spare, size_t room) {
         return nullptr;
     for (unsigned n = 0; SpareName(path, n, spare, room); n++) {
         const int fd = CreateNew(spare, path);
-        if (fd < 0 && errno == EEXIST)
-            continue;
-        FILE *f = fd < 0 || Faulty() ? nullptr : fdopen(fd, "wb");
-        if (fd >= 0 && !f) {
-            close(fd);
-            RemoveFile(spare);
+        if (fd >= 0) {
+            FILE *f = Faulty() ? nullptr : fdopen(fd, "wb");
+            if (!f) {
+                close(fd);
+                RemoveFile(spare);
+            }
+            return f;
         }
-        return f;
+        if (errno != EEXIST)
+            return nullptr;
     }
     return nullptr;
 }

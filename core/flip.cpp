@@ -110,13 +110,15 @@ static void MakePattern(Pattern *p, uint32_t start, uint32_t step) {
         p->word[w] = p->word[w - step];
 }
 
-// XORs the pattern's next block into the mask. Always a whole block, even at the end of the
-// buffer, where the words past the end go unused: with a fixed count the compiler takes several
-// words at a time.
-static void AddPattern(Pattern *p, uint64_t (&mask)[BlockWords]) {
+// XORs the pattern's next block into the mask; in the first block, without the positions
+// before its start. Always a whole block, even at the end of the buffer, where the words past
+// the end go unused: with a fixed count the compiler takes several words at a time.
+static void AddPattern(Pattern *p, uint64_t (&mask)[BlockWords], bool first) {
     const uint64_t *from = p->word + p->phase;
     for (uint32_t w = 0; w < BlockWords; w++)
         mask[w] ^= from[w];
+    if (first)
+        mask[0] ^= p->before;
     p->phase = (p->phase + BlockWords) % p->step;
 }
 
@@ -144,10 +146,7 @@ static void FlipSelected() {
         for (uint64_t &w : mask)
             w = 0;
         for (int p = 0; p < selected; p++)
-            AddPattern(&patterns[p], mask);
-        if (first == 0)
-            for (int p = 0; p < selected; p++)
-                mask[0] ^= patterns[p].before;
+            AddPattern(&patterns[p], mask, first == 0);
         FlipByMask(first, mask);
     }
 }
