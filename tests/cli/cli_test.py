@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """The command-line program through its real binary: every way of giving the keys, usage errors,
-stopped Runs, a standard output that cannot be written, the hidden prompt on a terminal, and the
-order of the system calls that make the output last.
+stopped Runs, a standard output that cannot be written, the hidden prompt on a terminal, the
+order of the system calls that make the output last, and its manual page.
 TV_CLI names the program, TV_CLI_WRAPPER a launcher (Wine), behind which the first rows run."""
 import collections
 import os
@@ -182,5 +182,13 @@ with tempfile.TemporaryDirectory() as d:
                 order.append(f"move {m[1]} {m[2]}")
         if order != ["sync ~tv0.tmp", "move ~tv0.tmp out.bin", "sync ."]:
             failures.append(f"syncs and moves: {order}")
+        # The manual page: mandoc finds nothing to warn of, and it names every option of --help.
+        page, out = os.environ["TV_MAN"], lambda *command: subprocess.run(
+            command, capture_output=True, text=True).stdout
+        failures += filter(None, [out("mandoc", "-T", "lint", "-W", "warning", page).strip()])
+        shown = re.sub(".\b", "", out("mandoc", "-T", "ascii", page))  # bold, underline overstrike
+        for option in set(re.findall(r"--[a-z][a-z-]*", out(*program, "--help"))):
+            if not re.search(f"(?<![\\w-]){option}(?![\\w-])", shown):
+                failures.append(f"the manual page does not name {option}")
 print("\n".join(failures) or f"{len(rows)} starts as expected")
 sys.exit(1 if failures else 0)
