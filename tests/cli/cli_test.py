@@ -7,6 +7,7 @@ import collections
 import os
 import pty
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -123,7 +124,7 @@ def on_terminal(args, typed):
         os.execv(program[0], program + args)
     shown, chunk = b"", b"?"
     try:
-        while chunk:
+        while chunk and select.select([fd], [], [], 20)[0]:  # 20 s without a word: it hangs
             chunk = os.read(fd, 256)
             shown += chunk
             if typed and b"Keys: " in shown:
@@ -131,6 +132,7 @@ def on_terminal(args, typed):
                 typed = b""
     except OSError:  # the child closed the terminal
         pass
+    os.kill(pid, signal.SIGKILL)  # ends a child that hangs; one that has ended is only reaped
     status = os.waitstatus_to_exitcode(os.waitpid(pid, 0)[1])
     echo = termios.tcgetattr(fd)[3] & termios.ECHO != 0
     os.close(fd)
