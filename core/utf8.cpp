@@ -2,29 +2,31 @@
 // that was repaired would no longer be the one the user gave.
 #include "utf8.h"
 
+#include <cwchar>
+
 static bool IsSurrogate(long cp) {
     return cp >= 0xD800 && cp <= 0xDFFF;
 }
 
 long NextCodePoint(const std::wstring &text, size_t &i) {
     long cp = static_cast<long>(static_cast<unsigned long>(text[i++]) & 0xFFFFFFFFul);
-    if (sizeof(wchar_t) == 2 && cp >= 0xD800 && cp <= 0xDBFF && i < text.size()) {
-        long low = static_cast<long>(text[i]);
-        if (low >= 0xDC00 && low <= 0xDFFF) {
-            i++;
-            return 0x10000 + ((cp - 0xD800) << 10) + (low - 0xDC00);
-        }
-    }
+#if WCHAR_MAX <= 0xFFFF
+    // UTF-16: a high surrogate with a low one after it stands for one code point.
+    if (cp >= 0xD800 && cp <= 0xDBFF && i < text.size() && text[i] >= 0xDC00 && text[i] <= 0xDFFF)
+        return 0x10000 + ((cp - 0xD800) << 10) + (text[i++] - 0xDC00);
+#endif
     return IsSurrogate(cp) || cp > 0x10FFFF ? -1 : cp;
 }
 
 void AppendCodePoint(std::wstring &out, long cp) {
-    if (sizeof(wchar_t) == 2 && cp >= 0x10000) {
+#if WCHAR_MAX <= 0xFFFF
+    if (cp >= 0x10000) {
         out += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
         out += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-        out += static_cast<wchar_t>(cp);
+        return;
     }
+#endif
+    out += static_cast<wchar_t>(cp);
 }
 
 bool WellFormed(const std::wstring &text) {

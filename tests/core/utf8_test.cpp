@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 static std::wstring Text(long cp) {
     std::wstring text;
     AppendCodePoint(text, cp);
@@ -30,10 +32,13 @@ TEST(Utf8Test, EveryFormAtItsEdgesAndNothingMalformed) {
                             "\xE1\x80"
                             "A"})
         EXPECT_FALSE(DecodeUtf8(bad, text)) << bad;
-    // Lone surrogates have no UTF-8 form: written as U+FFFD.
-    for (const std::wstring &lone : {std::wstring{wchar_t(0xD83D)}, std::wstring{wchar_t(0xDE00)},
-                                     std::wstring{wchar_t(0xD83D), L'a'}}) {
-        EXPECT_FALSE(WellFormed(lone));
-        EXPECT_EQ(EncodeUtf8(lone).substr(0, 3), "\xEF\xBF\xBD");
+    // Lone surrogates, and values past U+10FFFF where a wchar_t holds them, have no UTF-8 form:
+    // written as U+FFFD.
+    for (const std::wstring &bad :
+         {std::wstring{wchar_t(0xD83D)}, std::wstring{wchar_t(0xDFFF)},
+          std::wstring{wchar_t(0xD83D), L'a'},
+          std::wstring{static_cast<wchar_t>(WCHAR_MAX > 0xFFFF ? 0x110000 : 0xDC00)}}) {
+        EXPECT_FALSE(WellFormed(bad));
+        EXPECT_EQ(EncodeUtf8(bad).substr(0, 3), "\xEF\xBF\xBD");
     }
 }
