@@ -21,9 +21,7 @@ std::optional<std::wstring> answer; // the next file dialog's answer; none: canc
 std::vector<std::wstring> events;   // "box 1002", "Warring: text" (+ " [owned]"), "end 0"
 
 const wchar_t *Answer() {
-    static std::wstring chosen;
-    chosen = answer.value_or(L"");
-    return answer ? chosen.c_str() : nullptr;
+    return answer ? answer->c_str() : nullptr;
 }
 
 const Platform fakePlatform = {Answer, Answer,
@@ -42,68 +40,59 @@ const Screen fakeScreen = {
 const std::wstring P1 = L"C:\\docs\\report.txt", P2 = L"D:\\new\\letter.doc",
                    T1 = L"C:\\out\\result", T2 = L"C:\\out\\other";
 
-class DialogTest : public ::testing::Test {
-  protected:
-    void SetUp() override { Launch(); }
+// The program as it starts: the core at program start, the screen as the template has it.
+void Launch() {
+    ResetProgramState();
+    SetScreen(&fakeScreen);
+    SetPlatform(&fakePlatform);
+    events.clear();
+    for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
+        screen[id] = {Enabled(Start, id), L""};
+    screen[IDC_SOURCE].second = LaunchSource;
+    screen[IDC_TARGET].second = NoTarget;
+    screen[IDC_MASK].second = Placeholder;
+    InitDialog();
+}
 
-    // The program as it starts: the core at program start, the screen as the template has it,
-    // with Help, About, Open and the source label enabled.
-    static void Launch() {
-        ResetProgramState();
-        SetScreen(&fakeScreen);
-        SetPlatform(&fakePlatform);
-        events.clear();
-        screen.clear();
-        for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
-            screen[id] = {
-                id == IDC_HELPBUTTON || id == IDC_ABOUT || id == IDC_OPEN || id == IDC_SOURCE, L""};
-        screen[IDC_SOURCE].second = LaunchSource;
-        screen[IDC_TARGET].second = NoTarget;
-        screen[IDC_MASK].second = Placeholder;
-        InitDialog();
+// Open or Save as, whose file dialog answers path, or is cancelled for none.
+void Ask(int id, std::optional<std::wstring> path) {
+    answer = path;
+    Command(id);
+}
+
+// From launch to state s, with source P1, target T1 and 4 symbols (Target chosen) or 5
+// (Password ready): ">" enters two, so ">" twice and the key without caption make five.
+Labels Reach(State s) {
+    if (s >= SourceChosen)
+        Ask(IDC_OPEN, P1);
+    if (s >= TargetChosen) {
+        Ask(IDC_SAVEAS, T1);
+        Command(IDC_KEY_GREATER);
+        Command(IDC_KEY_GREATER);
     }
+    if (s == PasswordReady)
+        Command(IDC_KEY_BLANK);
+    const std::wstring masks[] = {Placeholder, Placeholder, Mask(4), Mask(5)};
+    return {s == Start ? LaunchSource : P1, s >= TargetChosen ? T1 : NoTarget, masks[s]};
+}
 
-    // Open or Save as, whose file dialog answers path, or is cancelled for none.
-    static void Ask(int id, std::optional<std::wstring> path) {
-        answer = path;
-        Command(id);
-    }
+std::wstring Or(const std::wstring &label, const std::wstring &kept) {
+    return label.empty() ? kept : label;
+}
 
-    // From launch to state s, with source P1, target T1 and 4 symbols (Target chosen) or 5
-    // (Password ready): ">" enters two, so ">" twice and the key without caption make five.
-    static Labels Reach(State s) {
-        if (s >= SourceChosen)
-            Ask(IDC_OPEN, P1);
-        if (s >= TargetChosen) {
-            Ask(IDC_SAVEAS, T1);
-            Command(IDC_KEY_GREATER);
-            Command(IDC_KEY_GREATER);
-        }
-        if (s == PasswordReady)
-            Command(IDC_KEY_BLANK);
-        const std::wstring masks[] = {Placeholder, Placeholder, Mask(4), Mask(5)};
-        return {s == Start ? LaunchSource : P1, s >= TargetChosen ? T1 : NoTarget, masks[s]};
-    }
-
-    static std::wstring Or(const std::wstring &label, const std::wstring &kept) {
-        return label.empty() ? kept : label;
-    }
-
-    // The screen, and the password that its mask shows: none behind the placeholder.
-    static void Expect(State s, const Labels &labels) {
-        ExpectScreen(
-            s, [](int id) { return screen.at(id).first; },
-            [](int id) { return screen.at(id).second; }, labels);
-        EXPECT_EQ(hesloPoc, labels.mask == Placeholder
-                                ? 0
-                                : std::count(labels.mask.begin(), labels.mask.end(), L'*'));
-    }
-};
-
+// The screen, and the password that its mask shows: none behind the placeholder.
+void Expect(State s, const Labels &labels) {
+    ExpectScreen(
+        s, [](int id) { return screen.at(id).first; }, [](int id) { return screen.at(id).second; },
+        labels);
+    EXPECT_EQ(hesloPoc, labels.mask == Placeholder
+                            ? 0
+                            : std::count(labels.mask.begin(), labels.mask.end(), L'*'));
+}
 // Every transition of the screen from every state it can start in: the state it ends in, and
 // its labels, an empty one kept as it was. Run is disabled after a chosen Save as too, since the
 // password is emptied. Keys past the 20th symbol are ignored.
-TEST_F(DialogTest, EveryTransitionFromEveryState) {
+TEST(DialogTest, EveryTransitionFromEveryState) {
     const struct {
         const char *event;
         void (*act)();
@@ -157,7 +146,7 @@ TEST_F(DialogTest, EveryTransitionFromEveryState) {
 // Help and About open their boxes; Esc (IDCANCEL), the three labels and an ID without a
 // command do nothing; a Run that stops (no source file here) shows its message; a close
 // request ends the dialog with 0. None changes the screen or the password.
-TEST_F(DialogTest, CommandsThatLeaveTheScreenAsItWas) {
+TEST(DialogTest, CommandsThatLeaveTheScreenAsItWas) {
     for (State s : {Start, SourceChosen, TargetChosen, PasswordReady}) {
         SCOPED_TRACE(s);
         Launch();
@@ -174,7 +163,8 @@ TEST_F(DialogTest, CommandsThatLeaveTheScreenAsItWas) {
 
 // A path that does not fit the path buffers is refused with a message and then handled as a
 // cancel of its dialog; it is never cut. One character less fits.
-TEST_F(DialogTest, PathsLongerThanTheBuffersAreRefused) {
+TEST(DialogTest, PathsLongerThanTheBuffersAreRefused) {
+    Launch();
     const std::wstring fits = L"C:\\" + std::wstring(251, L'a'), tooLong = fits + L"b";
     Ask(IDC_OPEN, tooLong);
     Expect(Start, {NoSource, NoTarget, Placeholder});

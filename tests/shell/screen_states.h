@@ -29,20 +29,23 @@ inline std::wstring Mask(int n) {
     return std::wstring(n, L'*') + std::wstring(20 - n, L' ');
 }
 
+// Whether the control with this ID is enabled in state s.
+inline bool Enabled(State s, int id) {
+    if (id == IDC_SAVEAS || id == IDC_TARGET)
+        return s >= SourceChosen;
+    if (id == IDC_RESET || id == IDC_MASK || FindKey(id))
+        return s >= TargetChosen;
+    return id == IDC_RUN
+               ? s == PasswordReady
+               : id == IDC_HELPBUTTON || id == IDC_ABOUT || id == IDC_OPEN || id == IDC_SOURCE;
+}
+
 // Checks every control of a screen, read through enabled and text, against state s with
 // these labels.
 inline void ExpectScreen(State s, const std::function<bool(int)> &enabled,
                          const std::function<std::wstring(int)> &text, const Labels &labels) {
-    for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++) {
-        bool on = id == IDC_HELPBUTTON || id == IDC_ABOUT || id == IDC_OPEN || id == IDC_SOURCE;
-        if (id == IDC_SAVEAS || id == IDC_TARGET)
-            on = s >= SourceChosen;
-        else if (id == IDC_RESET || id == IDC_MASK || FindKey(id))
-            on = s >= TargetChosen;
-        else if (id == IDC_RUN)
-            on = s == PasswordReady;
-        EXPECT_EQ(enabled(id), on) << "control " << id << " in state " << s;
-    }
+    for (int id = IDC_WEB; id <= IDC_KEY_RPAREN; id++)
+        EXPECT_EQ(enabled(id), Enabled(s, id)) << "control " << id << " in state " << s;
     EXPECT_EQ(text(IDC_SOURCE), labels.source);
     EXPECT_EQ(text(IDC_TARGET), labels.target);
     EXPECT_EQ(text(IDC_MASK), labels.mask);
