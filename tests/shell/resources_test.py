@@ -1,7 +1,9 @@
 #!/usr/bin/python3
-"""Reads the resources of a built tarvix-vantor.exe: the three dialog templates with every
-control, the help and about texts, the icon group, the language and nothing else; and that the
-calls that declare it DPI-aware are looked up by name, not imported.
+"""Reads the resources of a built tarvix-vantor.exe: what the resource compiler or the build
+could get wrong, not a second copy of the resource script. The three dialog templates (styles,
+fonts, class, IDs, every control inside its dialog and none over another), the help and about
+texts with their line ends and the build stamp, the icon group, the language and nothing else;
+and that the calls that declare the program DPI-aware are looked up by name, not imported.
     resources_test.py PROGRAM.exe"""
 import os
 import re
@@ -12,13 +14,13 @@ import time
 
 import pefile
 
-RT_ICON, RT_DIALOG, RT_GROUP_ICON = 3, 5, 14
+path = sys.argv[1]
 failures = []
 
 
 def check(ok, what):
     if not ok:
-        failures.append(what)
+        failures.append(f"{path}: {what}")
 
 
 def sz_or_ord(data, at):
@@ -54,24 +56,6 @@ def template(data):
     return dialog, controls
 
 
-def check_main(data):
-    """The dialog as built: what the resource compiler or the build could get wrong, not a second
-    copy of the resource script."""
-    dialog, controls = template(data)
-    check(dialog == (1, 0xFFFF, 0, 0, 0x10CA02CC, (6, 18, 266, 170), "", "TarvixClass",
-                     "Tarvix-Vantor", (10, 400, 0, 1, "MS Shell Dlg")), f"dialog 1001 {dialog}")
-    check(sorted(c[0] for c in controls) == list(range(4001, 4063)), "IDs 4001 to 4062, once each")
-    styles = {"BUTTON": (0x50010000, 0x58010000), "STATIC": (0x5082000C, 0x5882000C, 0x58020000)}
-    for cid, cls, text, (x, y, cx, cy), style, *rest in controls:
-        check(style in styles.get(cls, ()) and rest == [0, 0, 0], f"control {cid}: {cls} {style:#x}")
-        check(x >= 0 and y >= 0 and x + cx <= 266 and y + cy <= 170, f"control {cid} outside")
-        for other, _, _, (x2, y2, cx2, cy2), *_ in controls:
-            check(other == cid or x + cx <= x2 or x2 + cx2 <= x or y + cy <= y2 or y2 + cy2 <= y,
-                  f"controls {cid} and {other} overlap")
-    web = [c[2] for c in controls if c[0] == 4001]
-    check(web and re.fullmatch(r" \S+\.example", web[0]), f"web label {web}")
-
-
 def box_lines(data, caption, size, where):
     """The lines of a Help or About box's text, which ends each with CR LF."""
     dialog, controls = template(data)
@@ -84,62 +68,61 @@ def box_lines(data, caption, size, where):
     return text[:-2].split("\r\n")
 
 
-def build_stamp():
-    """The day of SOURCE_DATE_EPOCH, or of the last commit: never the build's own day."""
-    if "SOURCE_DATE_EPOCH" in os.environ:
-        day = time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"]))
-        return re.escape(time.strftime("(%d%m%y)", day))
-    date = subprocess.run(["git", "log", "-1", "--format=%cd", "--date=format-local:%d%m%y"],
-                          capture_output=True, text=True, env={"TZ": "UTC"}).stdout.strip()
-    return re.escape(f"({date})") if date else r"\(\d{6}\)"
+pe = pefile.PE(path)
+resources, languages = {}, set()
+for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
+    for name in kind.directory.entries:
+        for lang in name.directory.entries:
+            languages.add(lang.id)
+            raw = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
+            resources.setdefault(kind.id, {})[name.id] = raw
+check(languages == {1033}, f"languages {languages}")
+check(set(resources) == {3, 5, 14}, f"types {set(resources)}")  # icons, dialogs, icon groups
+dialogs = resources[5]
+check(set(dialogs) == {1001, 1002, 1003}, "templates 1001, 1002, 1003")
 
+dialog, controls = template(dialogs[1001])
+check(dialog == (1, 0xFFFF, 0, 0, 0x10CA02CC, (6, 18, 266, 170), "", "TarvixClass",
+                 "Tarvix-Vantor", (10, 400, 0, 1, "MS Shell Dlg")), f"dialog 1001 {dialog}")
+check(sorted(c[0] for c in controls) == list(range(4001, 4063)), "IDs 4001 to 4062, once each")
+styles = {"BUTTON": (0x50010000, 0x58010000), "STATIC": (0x5082000C, 0x5882000C, 0x58020000)}
+for cid, cls, text, (x, y, cx, cy), style, *rest in controls:
+    check(style in styles.get(cls, ()) and rest == [0, 0, 0], f"control {cid}: {cls} {style:#x}")
+    check(x >= 0 and y >= 0 and x + cx <= 266 and y + cy <= 170, f"control {cid} outside")
+    for other, _, _, (x2, y2, cx2, cy2), *_ in controls:
+        check(other == cid or x + cx <= x2 or x2 + cx2 <= x or y + cy <= y2 or y2 + cy2 <= y,
+              f"controls {cid} and {other} overlap")
+web = [c[2] for c in controls if c[0] == 4001]
+check(web and re.fullmatch(r" \S+\.example", web[0]), f"web label {web}")
 
-def check_icons(resources):
-    group = resources[RT_GROUP_ICON][802]
-    entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(group[4])]
-    sizes = [(e[0] or 256, e[5]) for e in entries]
-    images = [resources[RT_ICON].get(e[7], b"") for e in entries]
-    check(group[:6] == b"\0\0\1\0\7\0" and sizes == [(16, 8), (16, 8), (32, 8), (32, 8), (48, 8),
-                                                     (48, 24), (256, 32)], f"icon group {sizes}")
-    check(images[1] == images[0] and images[3] == images[2], "images 2 and 4 copy images 1 and 3")
-    check(all(struct.unpack_from("<IiiHH", image) == (40, size, 2 * size, 1, bits)
-              for (size, bits), image in zip(sizes[:6], images)), "bitmaps with their masks")
-    check(images[-1][:8] == b"\x89PNG\r\n\x1a\n" and
-          struct.unpack_from(">IIBB", images[-1], 16) == (256, 256, 8, 6), "256 x 256 RGBA PNG")
+lines = box_lines(dialogs[1002], "Tarvix-Help", (270, 210), (4, 4, 260, 204))
+check(len(lines) == 15, f"help: {len(lines)} lines")
+# The stamp is the day of SOURCE_DATE_EPOCH, or of the last commit: never the build's own day.
+if "SOURCE_DATE_EPOCH" in os.environ:
+    stamp = time.strftime("%d%m%y", time.gmtime(int(os.environ["SOURCE_DATE_EPOCH"])))
+else:
+    stamp = subprocess.run(["git", "log", "-1", "--format=%cd", "--date=format-local:%d%m%y"],
+                           capture_output=True, text=True, env={"TZ": "UTC"}).stdout.strip()
+lines = box_lines(dialogs[1003], "About Tarvix", (186, 90), (12, 8, 156, 68))
+check(re.fullmatch(f" {{17}}Tarvix-Vantor\n {{22}}\\({stamp or '[0-9]{6}'}\\)\n\n {{14}}\\S+\\.example"
+                   "\n\n {14}\\S+@\\S+\\.example\n ", "\n".join(lines)), f"about: {lines}")
 
+group = resources[14][802]
+entries = [struct.unpack_from("<BBBBHHIH", group, 6 + 14 * i) for i in range(group[4])]
+sizes = [(e[0] or 256, e[5]) for e in entries]
+images = [resources[3].get(e[7], b"") for e in entries]
+check(group[:6] == b"\0\0\1\0\7\0" and sizes == [(16, 8), (16, 8), (32, 8), (32, 8), (48, 8),
+                                                 (48, 24), (256, 32)], f"icon group {sizes}")
+check(images[1] == images[0] and images[3] == images[2], "images 2 and 4 copy images 1 and 3")
+check(all(struct.unpack_from("<IiiHH", image) == (40, size, 2 * size, 1, bits)
+          for (size, bits), image in zip(sizes[:6], images)), "bitmaps with their masks")
+check(images[-1][:8] == b"\x89PNG\r\n\x1a\n" and
+      struct.unpack_from(">IIBB", images[-1], 16) == (256, 256, 8, 6), "256 x 256 RGBA PNG")
 
-def check_dpi_calls(pe):
-    """Imported, they would keep the program from starting on a system that lacks them."""
-    imported = {i.name for dll in pe.DIRECTORY_ENTRY_IMPORT for i in dll.imports}
-    image = pe.get_memory_mapped_image()
-    for name in (b"SetProcessDpiAwarenessContext", b"SetProcessDPIAware"):
-        check(name not in imported and b"\0" + name + b"\0" in image, f"{name} not looked up")
-
-
-def main(path):
-    pe = pefile.PE(path)
-    resources, languages = {}, set()
-    for kind in pe.DIRECTORY_ENTRY_RESOURCE.entries:
-        for name in kind.directory.entries:
-            for lang in name.directory.entries:
-                languages.add(lang.id)
-                raw = pe.get_data(lang.data.struct.OffsetToData, lang.data.struct.Size)
-                resources.setdefault(kind.id, {})[name.id] = raw
-    check(languages == {1033}, f"languages {languages}")
-    check(set(resources) == {RT_ICON, RT_DIALOG, RT_GROUP_ICON}, f"types {set(resources)}")
-    check(set(resources[RT_DIALOG]) == {1001, 1002, 1003}, "templates 1001, 1002, 1003")
-    check_main(resources[RT_DIALOG][1001])
-    lines = box_lines(resources[RT_DIALOG][1002], "Tarvix-Help", (270, 210), (4, 4, 260, 204))
-    check(len(lines) == 15, f"help: {len(lines)} lines")
-    lines = box_lines(resources[RT_DIALOG][1003], "About Tarvix", (186, 90), (12, 8, 156, 68))
-    check(re.fullmatch(" {17}Tarvix-Vantor\n {22}" + build_stamp() + "\n\n {14}\\S+\\.example\n\n"
-                       " {14}\\S+@\\S+\\.example\n ", "\n".join(lines)), f"about: {lines}")
-    check_icons(resources)
-    check_dpi_calls(pe)
-    for failure in failures:
-        print(f"{path}: {failure}")
-    return 1 if failures else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+# Imported, the DPI calls would keep the program from starting on a system that lacks them.
+imported = {i.name for dll in pe.DIRECTORY_ENTRY_IMPORT for i in dll.imports}
+for name in (b"SetProcessDpiAwarenessContext", b"SetProcessDPIAware"):
+    check(name not in imported and b"\0" + name + b"\0" in pe.get_memory_mapped_image(),
+          f"{name} not looked up")
+print("\n".join(failures))
+sys.exit(1 if failures else 0)
