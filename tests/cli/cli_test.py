@@ -171,18 +171,12 @@ with tempfile.TemporaryDirectory() as d:
         status, shown, echo = on_terminal(["zero.bin", "again"], b"\x03")
         if status != -signal.SIGINT or not echo:
             failures.append(f"Ctrl-C at the prompt: {status}, {shown}, echo {echo}")
-    if not launcher:  # the output reaches the disk before its move, and the move after it
-        subprocess.run(["strace", "-o", "calls", "-e", "trace=openat,fsync,rename,renameat,renameat2"]
+        # The output reaches the disk before its move, and its folder after the move.
+        subprocess.run(["strace", "-y", "-o", "calls", "-e", "trace=fsync,rename,renameat,renameat2"]
                        + program + keys(" BNB)C "), stdout=subprocess.DEVNULL)
-        opened, order = {}, []
-        for line in Path("calls").read_text().splitlines():
-            if m := re.match(r'openat\(\w+, "([^"]*)".* = (\d+)$', line):
-                opened[m[2]] = m[1]
-            elif m := re.match(r"fsync\((\d+)\)", line):
-                order.append("sync " + opened[m[1]])
-            elif m := re.match(r'rename\w*\(.*?"([^"]*)".*?"([^"]*)"', line):
-                order.append(f"move {m[1]} {m[2]}")
-        if order != ["sync ~tv0.tmp", "move ~tv0.tmp out.bin", "sync ."]:
+        order = re.findall(r"^(\w+)\(([^)]*)\)", Path("calls").read_text(), re.M)
+        if order != [("fsync", f"3<{d}/~tv0.tmp>"), ("rename", '"~tv0.tmp", "out.bin"'),
+                     ("fsync", f"3<{d}>")]:
             failures.append(f"syncs and moves: {order}")
         # The manual page: mandoc finds nothing to warn of, and it names every option of --help.
         page, out = os.environ["TV_MAN"], lambda *command: subprocess.run(
