@@ -37,8 +37,10 @@ const Screen fakeScreen = {
     [](int result) { events.push_back(L"end " + std::to_wstring(result)); },
 };
 
-const std::wstring P1 = L"C:\\docs\\report.txt", P2 = L"D:\\new\\letter.doc",
-                   T1 = L"C:\\out\\result", T2 = L"C:\\out\\other";
+// P2 and T2 fill the path buffers, which TooLong overflows by one character.
+const std::wstring P1 = L"C:\\docs\\report.txt", T1 = L"C:\\out\\result",
+                   P2 = L"D:\\" + std::wstring(251, L'p'), T2 = L"E:\\" + std::wstring(251, L't'),
+                   TooLong = P2 + L"x";
 
 // The program as it starts: the core at program start, the screen as the template has it.
 void Launch() {
@@ -52,6 +54,11 @@ void Launch() {
     screen[IDC_TARGET].second = NoTarget;
     screen[IDC_MASK].second = Placeholder;
     InitDialog();
+}
+
+void Press(int id, int times) {
+    for (int i = 0; i < times; i++)
+        Command(id);
 }
 
 // Open or Save as, whose file dialog answers path, or is cancelled for none.
@@ -89,94 +96,63 @@ void Expect(State s, const Labels &labels) {
                             ? 0
                             : std::count(labels.mask.begin(), labels.mask.end(), L'*'));
 }
-// Every transition of the screen from every state it can start in: the state it ends in, and
-// its labels, an empty one kept as it was. Run is disabled after a chosen Save as too, since the
-// password is emptied. Keys past the 20th symbol are ignored.
-TEST(DialogTest, EveryTransitionFromEveryState) {
+// Commands that change nothing on the screen: Help and About open their boxes; Esc
+// (IDCANCEL), the three labels and an ID without a command do nothing; a Run that stops (no
+// source file here) shows its message.
+void NoChange() {
+    for (int id :
+         {IDC_HELPBUTTON, IDC_ABOUT, 2, IDC_SOURCE, IDC_TARGET, IDC_MASK, IDC_WEB, 4063, IDC_RUN})
+        Command(id);
+}
+
+// Every event from every state it can happen in: the state it leaves (Start, source chosen,
+// target chosen, password ready; - where it cannot happen), the labels, an empty one kept as it
+// was, and the messages, boxes and ends shown. Run is disabled after a chosen Save as too, since
+// the password is emptied; keys past the 20th symbol are ignored; a path that does not fit the
+// path buffers is refused and then handled as a cancel, never cut; a close request ends the
+// dialog with 0.
+TEST(DialogTest, EveryEventFromEveryState) {
+    const std::wstring openLong = L"Warring: The path of this file is too long. Please choose a "
+                                  L"file with a shorter path",
+                       saveLong =
+                           L"Warring: The save path is too long. Please choose a shorter one";
+    const Labels prompts = {NoSource, NoTarget, Placeholder},
+                 noTarget = {L"", NoTarget, Placeholder};
+    const std::vector<std::wstring> noChange = {L"box 1002", L"box 1003",
+                                                L"Warring: Can't open file 1"};
     const struct {
         const char *event;
         void (*act)();
-        State to[4]; // from Start, Source chosen, Target chosen, Password ready
+        const char *to; // from each state, as S, O, T, P or -
         Labels labels;
+        std::vector<std::wstring> shown;
     } rows[] = {
-        {"Open cancelled",
-         [] { Ask(IDC_OPEN, std::nullopt); },
-         {Start, Start, Start, Start},
-         {NoSource, NoTarget, Placeholder}},
-        {"Open chosen",
-         [] { Ask(IDC_OPEN, P2); },
-         {SourceChosen, SourceChosen, TargetChosen, PasswordReady},
-         {P2, L"", L""}},
-        {"Save as cancelled",
-         [] { Ask(IDC_SAVEAS, std::nullopt); },
-         {None, SourceChosen, SourceChosen, SourceChosen},
-         {L"", NoTarget, Placeholder}},
-        {"Save as chosen",
-         [] { Ask(IDC_SAVEAS, T2); },
-         {None, TargetChosen, TargetChosen, TargetChosen},
-         {L"", T2, Mask(0)}},
-        {"Reset password",
-         [] { Command(IDC_RESET); },
-         {None, None, TargetChosen, TargetChosen},
-         {L"", L"", Mask(0)}},
-        {"21 keys",
-         [] {
-             for (int i = 0; i < 21; i++)
-                 Command(IDC_KEY_A);
-         },
-         {None, None, PasswordReady, PasswordReady},
-         {L"", L"", Mask(20)}},
+        {"Open cancelled", [] { Ask(IDC_OPEN, {}); }, "SSSS", prompts, {}},
+        {"Open too long", [] { Ask(IDC_OPEN, TooLong); }, "SSSS", prompts, {openLong}},
+        {"Open chosen", [] { Ask(IDC_OPEN, P2); }, "OOTP", {P2, L"", L""}, {}},
+        {"Save as cancelled", [] { Ask(IDC_SAVEAS, {}); }, "-OOO", noTarget, {}},
+        {"Save as too long", [] { Ask(IDC_SAVEAS, TooLong); }, "-OOO", noTarget, {saveLong}},
+        {"Save as chosen", [] { Ask(IDC_SAVEAS, T2); }, "-TTT", {L"", T2, Mask(0)}, {}},
+        {"Reset password", [] { Command(IDC_RESET); }, "--TT", {L"", L"", Mask(0)}, {}},
+        {"21 keys", [] { Press(IDC_KEY_A, 21); }, "--PP", {L"", L"", Mask(20)}, {}},
+        {"No change", NoChange, "SOTP", {}, noChange},
+        {"Close request", CloseDialog, "SOTP", {}, {L"end 0"}},
     };
     for (const auto &row : rows) {
         for (State s : {Start, SourceChosen, TargetChosen, PasswordReady}) {
-            if (row.to[s] == None)
+            if (row.to[s] == '-')
                 continue;
             SCOPED_TRACE(std::string(row.event) + " in state " + std::to_string(s));
             Launch();
             const Labels before = Reach(s);
             row.act();
             const Labels &l = row.labels;
-            Expect(row.to[s], {Or(l.source, before.source), Or(l.target, before.target),
-                               Or(l.mask, before.mask)});
-            EXPECT_TRUE(events.empty());
+            Expect(State(std::string("SOTP").find(row.to[s])),
+                   {Or(l.source, before.source), Or(l.target, before.target),
+                    Or(l.mask, before.mask)});
+            EXPECT_EQ(events, row.shown);
         }
     }
-}
-
-// Help and About open their boxes; Esc (IDCANCEL), the three labels and an ID without a
-// command do nothing; a Run that stops (no source file here) shows its message; a close
-// request ends the dialog with 0. None changes the screen or the password.
-TEST(DialogTest, CommandsThatLeaveTheScreenAsItWas) {
-    for (State s : {Start, SourceChosen, TargetChosen, PasswordReady}) {
-        SCOPED_TRACE(s);
-        Launch();
-        const Labels before = Reach(s);
-        for (int id : {IDC_HELPBUTTON, IDC_ABOUT, 2, IDC_SOURCE, IDC_TARGET, IDC_MASK, IDC_WEB,
-                       4063, IDC_RUN})
-            Command(id);
-        CloseDialog();
-        Expect(s, before);
-        EXPECT_EQ(events, (std::vector<std::wstring>{L"box 1002", L"box 1003",
-                                                     L"Warring: Can't open file 1", L"end 0"}));
-    }
-}
-
-// A path that does not fit the path buffers is refused with a message and then handled as a
-// cancel of its dialog; it is never cut. One character less fits.
-TEST(DialogTest, PathsLongerThanTheBuffersAreRefused) {
-    Launch();
-    const std::wstring fits = L"C:\\" + std::wstring(251, L'a'), tooLong = fits + L"b";
-    Ask(IDC_OPEN, tooLong);
-    Expect(Start, {NoSource, NoTarget, Placeholder});
-    Ask(IDC_OPEN, fits);
-    Ask(IDC_SAVEAS, tooLong);
-    Expect(SourceChosen, {fits, NoTarget, Placeholder});
-    Ask(IDC_SAVEAS, fits);
-    Expect(TargetChosen, {fits, fits, Mask(0)});
-    EXPECT_EQ(events, (std::vector<std::wstring>{
-                          L"Warring: The path of this file is too long. Please choose a file "
-                          L"with a shorter path",
-                          L"Warring: The save path is too long. Please choose a shorter one"}));
 }
 
 } // namespace
