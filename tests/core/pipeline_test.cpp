@@ -149,20 +149,18 @@ TEST_F(CoreTest, TheOutputIsTheTargetFollowedByTheSourceSuffix) {
                 {"doc.txt", "doc", "doc.txt"}};
     fs::create_directory("data.old");
     fs::create_directory("out.old");
-    const Bytes doc = RandomBytes(40, 1);
-    Doc("reference", doc);
-    Target("reference");
-    ExpectCompletes();
-    const Bytes scrambled = ReadFile("reference(2)");
+    Bytes scrambled; // the same document gives the same output under any name
     for (const auto &row : rows) {
         SCOPED_TRACE(row.source);
-        Doc(row.source, doc);
+        Doc(row.source, RandomBytes(40, 1));
         Target(row.target);
         ExpectCompletes();
+        scrambled = scrambled.empty() ? ReadFile(row.output) : scrambled;
         EXPECT_EQ(ReadFile(row.output), scrambled);
+        EXPECT_EQ(scrambled.size(), 40u);
     }
 #ifndef _WIN32
-    EXPECT_EQ(fs::status("reference(2)").permissions(), fs::perms(0666 & ~umask(0)));
+    EXPECT_EQ(fs::status("out.gz").permissions(), fs::perms(0666 & ~umask(0)));
 #endif
 }
 
