@@ -71,7 +71,6 @@ ROWS = [
     row(["--version"], 0, "", "tarvix-vantor-cli " + os.environ["TV_VERSION"]),
     row(["--version"], 1, "", full=True),
     row(["--keys= BNB)C ", "zero.bin", "out"], 0, "", "out.bin", KEYED),
-    row(["--keys-file=keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys", " BNB)C ", "--", "-zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(keys(" BNB)C ", "-"), 0, "", "out(2)", KEYED),  # "-" is a path; no '.' gives "(2)"
     row(keys(" BNB)C "), 0, "", "out.bin", KEYED, None),  # standard input closed
@@ -112,9 +111,7 @@ def run(args, stdin, full, nobody):
         o.seek(0)
         e.seek(0)
         out, err = o.read().decode(), e.read().decode()
-    if launcher:  # Windows ends lines with "\r\n"
-        out, err = out.replace("\r\n", "\n"), err.replace("\r\n", "\n")
-    return status, out, err
+    return status, out.replace("\r\n", "\n"), err.replace("\r\n", "\n")  # Windows ends lines so
 
 
 def on_terminal(args, typed):
@@ -141,11 +138,10 @@ def on_terminal(args, typed):
 
 with tempfile.TemporaryDirectory() as d:
     os.chdir(d)
-    for name in ("zero.bin", "-zero.bin", "-", "read-only.txt", "dokument-ťažký-£.txt"):
-        Path(name).write_bytes(b"\0" * 4)
-    for name, content in [(S254, b"abcd"), ("abc", b"abc"), ("4GiB", b""),
-                          ("bad.txt", b"BN\xc3\xc3C)\n"), ("keys.txt", b"\xef\xbb\xbf" + LINE)]:
-        Path(name).write_bytes(content)
+    for name in ("zero.bin", "-zero.bin", "-", "read-only.txt", "dokument-ťažký-£.txt", S254,
+                 "abc", "4GiB", "bad.txt", "keys.txt"):
+        Path(name).write_bytes({"abc": b"abc", "bad.txt": b"BN\xc3\xc3C)\n",
+                                "keys.txt": b"\xef\xbb\xbf" + LINE}.get(name, b"\0" * 4))
     shutil.copy(program[-1], "cli")
     os.chmod(d, 0o777)
     os.chmod("read-only.txt", 0o444)
@@ -172,8 +168,8 @@ with tempfile.TemporaryDirectory() as d:
         if status != -signal.SIGINT or not echo:
             failures.append(f"Ctrl-C at the prompt: {status}, {shown}, echo {echo}")
         # The output reaches the disk before its move, and its folder after the move.
-        subprocess.run(["strace", "-y", "-o", "calls", "-e", "trace=fsync,rename,renameat,renameat2"]
-                       + program + keys(" BNB)C "), stdout=subprocess.DEVNULL)
+        subprocess.run(["strace", "-y", "-o", "calls", "-e", "trace=fsync,rename,renameat,"
+                        "renameat2", *program, *keys(" BNB)C ")], stdout=subprocess.DEVNULL)
         order = re.findall(r"^(\w+)\(([^)]*)\)", Path("calls").read_text(), re.M)
         if order != [("fsync", f"3<{d}/~tv0.tmp>"), ("rename", '"~tv0.tmp", "out.bin"'),
                      ("fsync", f"3<{d}>")]:
