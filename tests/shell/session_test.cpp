@@ -96,10 +96,14 @@ class SessionTest : public ::testing::Test {
             [&] { return (box = Gui().hwndActive) && box != window && IsWindowVisible(box); }));
         return box;
     }
-    // A click on a button that opens a modal window, which is returned once it shows.
-    HWND Open(int id) {
-        PostMessageW(Item(id), BM_CLICK, 0, 0);
-        return Above(main);
+    // A click on button opens the box with caption, owned by owner: the main dialog, which is
+    // disabled meanwhile, or nobody. The box, once it shows.
+    HWND Open(int button, const std::wstring &caption, HWND owner) {
+        PostMessageW(Item(button), BM_CLICK, 0, 0);
+        HWND box = Above(main);
+        EXPECT_TRUE(box && Text(box) == caption && GetWindow(box, GW_OWNER) == owner) << caption;
+        EXPECT_EQ(IsWindowEnabled(main) != FALSE, owner == nullptr);
+        return box;
     }
     // Returns once a modal window has closed and the command that opened it has ended: the
     // program handles the message sent here only when it is back in the main dialog's loop.
@@ -116,10 +120,7 @@ class SessionTest : public ::testing::Test {
     // replaced once the dialog has asked. The file dialog is owned by the main dialog, which is
     // disabled while it is open, and starts with an empty name and the first of its filters.
     void Choose(int button, const std::wstring &path, bool replace = false) {
-        HWND dlg = Open(button);
-        ASSERT_TRUE(dlg);
-        EXPECT_EQ(GetWindow(dlg, GW_OWNER), main);
-        EXPECT_FALSE(IsWindowEnabled(main));
+        HWND dlg = Open(button, button == IDC_OPEN ? L"Open" : L"Save As", main);
         HWND name = reinterpret_cast<HWND>(
             SendMessageW(GetDlgItem(dlg, 1148), CBEM_GETEDITCONTROL, 0, 0)); // the name field
         ASSERT_TRUE(name);
@@ -159,11 +160,7 @@ TEST_F(SessionTest, StartBoxesAndClose) {
     Shot(L"start");
     EXPECT_EQ(Gui().hwndFocus, Item(IDC_HELPBUTTON));
     for (const wchar_t *caption : {L"Tarvix-Help", L"About Tarvix"}) {
-        HWND box = Open(caption[0] == L'T' ? IDC_HELPBUTTON : IDC_ABOUT);
-        ASSERT_TRUE(box);
-        EXPECT_EQ(Text(box), caption);
-        EXPECT_EQ(GetWindow(box, GW_OWNER), main);
-        EXPECT_FALSE(IsWindowEnabled(main));
+        HWND box = Open(caption[0] == L'T' ? IDC_HELPBUTTON : IDC_ABOUT, caption, main);
         Shot(caption[0] == L'T' ? L"help" : L"about");
         PostMessageW(box, WM_COMMAND, IDOK, 0);
         PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
@@ -207,20 +204,10 @@ TEST_F(SessionTest, AWholeJobFromOpenToExit) {
         Expect(symbols < 5 ? TargetChosen : PasswordReady, {small, target, Mask(symbols)});
     }
     Shot(L"password-ready");
-    HWND message = Open(IDC_RUN);
-    ASSERT_TRUE(message);
-    EXPECT_EQ(Text(message), L"Small file");
-    EXPECT_EQ(GetWindow(message, GW_OWNER), nullptr);
-    EXPECT_TRUE(IsWindowEnabled(main));
-    Close(message, WM_COMMAND, IDOK);
+    Close(Open(IDC_RUN, L"Small file", nullptr), WM_COMMAND, IDOK);
     Choose(IDC_OPEN, source);
     Expect(PasswordReady, {source, target, Mask(20)});
-    HWND closing = Open(IDC_RUN);
-    ASSERT_TRUE(closing);
-    EXPECT_EQ(Text(closing), L" Closing......");
-    EXPECT_EQ(GetWindow(closing, GW_OWNER), main);
-    EXPECT_FALSE(IsWindowEnabled(main));
-    PostMessageW(closing, WM_COMMAND, IDOK, 0);
+    PostMessageW(Open(IDC_RUN, L" Closing......", main), WM_COMMAND, IDOK, 0);
     EXPECT_EQ(ExitCode(), 0u);
     EXPECT_EQ(Read(target + L".txt"), Read(golden + "note.txt.out"));
 }
