@@ -7,8 +7,6 @@
 #include <cstdio>
 #include <sstream>
 
-static const fs::path Golden = fs::path(TV_TESTDATA) / "golden";
-
 static std::string Fnv1a64(const Bytes &b) {
     uint64_t h = 0xcbf29ce484222325u;
     for (unsigned char c : b)
@@ -19,7 +17,8 @@ static std::string Fnv1a64(const Bytes &b) {
 }
 
 TEST_F(CoreTest, EveryGoldenEntryGivesItsFrozenOutput) {
-    std::ifstream manifest(Golden / "manifest.txt");
+    const fs::path golden = fs::path(TV_TESTDATA) / "golden";
+    std::ifstream manifest(golden / "manifest.txt");
     int entries = 0;
     for (std::string line; std::getline(manifest, line);) {
         if (line.empty() || line[0] == '#')
@@ -31,7 +30,7 @@ TEST_F(CoreTest, EveryGoldenEntryGivesItsFrozenOutput) {
         unsigned long size, seed;
         Doc("doc.bin", std::sscanf(document.c_str(), "gen:%lu:%lu", &size, &seed) == 2
                            ? RandomBytes(size, static_cast<uint32_t>(seed))
-                           : ReadFile(Golden / document)); // the names play no part
+                           : ReadFile(golden / document)); // the names play no part
         Target("golden");
         ResetHeslo();
         std::istringstream list(keys);

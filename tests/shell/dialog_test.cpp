@@ -164,12 +164,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int);
 
 // A start that fails (here: the window class is taken) must not end like a normal run, with 0.
 TEST(WinMainTest, AFailedStartIsNotReportedAsSuccess) {
-    WNDCLASSEXW wcx = {};
-    wcx.cbSize = sizeof wcx;
-    wcx.lpfnWndProc = DefWindowProcW;
-    wcx.hInstance = GetModuleHandleW(nullptr);
-    wcx.lpszClassName = L"TarvixClass";
-    ASSERT_NE(RegisterClassExW(&wcx), 0);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TarvixClass";
+    ASSERT_NE(RegisterClassW(&wc), 0);
     EXPECT_EQ(wWinMain(GetModuleHandleW(nullptr), nullptr, nullptr, 0), 1);
 }
 #endif
