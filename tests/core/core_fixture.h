@@ -84,13 +84,12 @@ class CoreTest : public ::testing::Test {
         fs::remove_all(dir, ec);
     }
 
-    static void Target(const fs::path &p) { std::wcscpy(bufSave, p.wstring().c_str()); }
-
     // Writes a document and makes it the source, by a path relative to the test's folder, so
-    // that no '.' above it plays a part in the output's name.
-    static void Doc(const std::string &name, const Bytes &b) {
+    // that no '.' above it plays a part in the output's name; and sets the target.
+    static void Doc(const std::string &name, const Bytes &b, const fs::path &target = "out") {
         WriteFile(name, b);
         std::wcscpy(bufOpen, fs::path(name).wstring().c_str());
+        std::wcscpy(bufSave, target.wstring().c_str());
     }
 
     // Every file and folder in the test's folder, files with their sizes.

@@ -27,11 +27,9 @@ TEST_F(CoreTest, EveryGoldenEntryGivesItsFrozenOutput) {
         std::istringstream(line) >> document >> keys >> expected;
         SCOPED_TRACE(document);
         entries++;
-        unsigned long size, seed;
-        Doc("doc.bin", std::sscanf(document.c_str(), "gen:%lu:%lu", &size, &seed) == 2
-                           ? RandomBytes(size, static_cast<uint32_t>(seed))
-                           : ReadFile(golden / document)); // the names play no part
-        Target("golden");
+        unsigned long size, seed; // a document made as gen:SIZE:SEED; its name plays no part
+        const bool made = std::sscanf(document.c_str(), "gen:%lu:%lu", &size, &seed) == 2;
+        Doc("doc.bin", made ? RandomBytes(size, seed) : ReadFile(golden / document), "golden");
         ResetHeslo();
         std::istringstream list(keys);
         for (std::string key; std::getline(list, key, ',');)

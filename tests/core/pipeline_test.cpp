@@ -35,7 +35,6 @@ TEST_F(CoreTest, EveryFaultPointStopsCleanlyAndTheRunThenCompletes) {
     for (int s = 0; s < 10; s++)
         WriteFile("~tv" + std::to_string(s) + ".tmp", Bytes(7, 't'));
     Doc("doc.txt", RandomBytes(n, 6));
-    Target("out");
     const fs::path out = "out.txt";
     std::set<std::string> listing = Listing();
     listing.insert("out.txt:" + std::to_string(n));
@@ -90,8 +89,7 @@ TEST_F(CoreTest, FullDiskStopsAndLeavesNothing) {
     fs::create_directory(disk);
     if (mount("tv-full", disk.c_str(), "tmpfs", 0, "size=16k") != 0)
         GTEST_SKIP() << "NOTICE: the full disk is not tested: mounting a tmpfs needs root";
-    Doc("doc.txt", RandomBytes(40000, 9));
-    Target(disk / "out");
+    Doc("doc.txt", RandomBytes(40000, 9), disk / "out");
     ExpectStops(L"Warring: Can't write file-save. Is the disk full? [held]");
     umount2(disk.c_str(), MNT_DETACH);
 #else
@@ -110,7 +108,6 @@ TEST_F(CoreTest, AnOutputHeldOpenStaysWhole) {
     std::fclose(reading);
     const int held = _wsopen(L"out.txt", _O_RDONLY, _SH_DENYRW);
     Doc("doc.txt", RandomBytes(6, 1));
-    Target("out");
     ExpectStops(L"Warring: Can't open file-save [held]");
     _close(held);
     EXPECT_EQ(ReadFile("out.txt"), Bytes(3, 'o'));
@@ -124,7 +121,6 @@ TEST_F(CoreTest, AnOutputHeldOpenStaysWhole) {
 // other stops that a condition causes are tried through the command-line program.
 TEST_F(CoreTest, LargestDocument) {
     Doc("doc.txt", Bytes(2800001, 'x'));
-    Target("out");
     ExpectStops(L"Big file: Big file.Please open smaller file or upgrade program");
     fs::resize_file("doc.txt", 2800000);
     ExpectCompletes();
@@ -146,8 +142,7 @@ TEST_F(CoreTest, TheOutputIsTheTargetFollowedByTheSourceSuffix) {
     Bytes scrambled; // the same document gives the same output under any name
     for (const auto &row : rows) {
         SCOPED_TRACE(row.source);
-        Doc(row.source, RandomBytes(40, 1));
-        Target(row.target);
+        Doc(row.source, RandomBytes(40, 1), row.target);
         ExpectCompletes();
         scrambled = scrambled.empty() ? ReadFile(row.output) : scrambled;
         EXPECT_EQ(ReadFile(row.output), scrambled);
