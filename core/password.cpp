@@ -6,6 +6,7 @@
 #include "screen.h"
 
 #include <cwchar>
+#include <string>
 
 int32_t hesloPoc;
 int32_t heslotxt[20];
@@ -53,14 +54,13 @@ const Key *FindKey(int id) {
     return nullptr;
 }
 
-bool PressKey(int id) {
+void PressKey(int id) {
     const Key *k = FindKey(id);
     if (!k)
-        return false;
+        return;
     Heslo(k->code);
     if (k->code2)
         Heslo(k->code2);
-    return true;
 }
 
 void Heslo(int32_t c) {
@@ -89,9 +89,7 @@ void NapisHeslo(int32_t poc) {
 }
 
 void PrazdneHes() {
-    for (int i = 0; i < 20; i++)
-        strHeslo[i] = L' ';
-    strHeslo[20] = 0;
+    std::wcscpy(strHeslo, std::wstring(20, L' ').c_str());
     ScreenSetText(IDC_MASK, strHeslo);
 }
 

@@ -34,8 +34,8 @@ extern const Key Keypad[52];
 // The keypad key with this control ID, or nullptr.
 const Key *FindKey(int id);
 
-// Keypad command: Heslo for each symbol code of the key. False when id is no keypad key.
-bool PressKey(int id);
+// Keypad command: Heslo for each symbol code of the key; nothing when id is no keypad key.
+void PressKey(int id);
 
 // Accepts symbol code c (1 to 52) at the next position, unless 20 are accepted already.
 void Heslo(int32_t c);

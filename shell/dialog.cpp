@@ -72,7 +72,7 @@ static bool TakePath(const wchar_t *chosen, wchar_t *buf, const wchar_t *tooLong
         ScreenMessage(tooLong, L"Warring", OwnerNone);
         return false;
     }
-    std::wmemcpy(buf, chosen, length + 1);
+    std::wcscpy(buf, chosen);
     return true;
 }
 

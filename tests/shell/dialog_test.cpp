@@ -83,12 +83,13 @@ Labels Reach(State s) {
     return {s == Start ? LaunchSource : P1, s >= TargetChosen ? T1 : NoTarget, masks[s]};
 }
 
-std::wstring Or(const std::wstring &label, const std::wstring &kept) {
-    return label.empty() ? kept : label;
-}
-
-// The screen, and the password that its mask shows: none behind the placeholder.
-void Expect(State s, const Labels &labels) {
+// The screen in state s with these labels, an empty one kept as it was, and the password that
+// its mask shows: none behind the placeholder.
+void Expect(State s, Labels labels, const Labels &was) {
+    for (auto [label, kept] : {std::pair{&labels.source, &was.source},
+                               {&labels.target, &was.target},
+                               {&labels.mask, &was.mask}})
+        *label = label->empty() ? *kept : *label;
     ExpectScreen(
         s, [](int id) { return screen.at(id).first; }, [](int id) { return screen.at(id).second; },
         labels);
@@ -146,10 +147,7 @@ TEST(DialogTest, EveryEventFromEveryState) {
             Launch();
             const Labels before = Reach(s);
             row.act();
-            const Labels &l = row.labels;
-            Expect(State(std::string("SOTP").find(row.to[s])),
-                   {Or(l.source, before.source), Or(l.target, before.target),
-                    Or(l.mask, before.mask)});
+            Expect(State(std::string("SOTP").find(row.to[s])), row.labels, before);
             EXPECT_EQ(events, row.shown);
         }
     }

@@ -1,10 +1,8 @@
 #!/usr/bin/python3
-"""Reads the resources of a built tarvix-vantor.exe: what the resource compiler or the build
-could get wrong, not a second copy of the resource script. The three dialog templates (styles,
-fonts, class, IDs, every control inside its dialog and none over another), the help and about
-texts with their line ends and the build stamp, the icon group, the language and nothing else;
-and that the calls that declare the program DPI-aware are looked up by name, not imported.
-    resources_test.py PROGRAM.exe"""
+"""What the resource compiler or the build could get wrong in tarvix-vantor.exe, not a second
+copy of its resource script: the dialogs' styles, fonts, class and IDs, no control outside its
+dialog or over another, the texts' line ends and build stamp, the icon group, the language and no
+other resource; and the DPI calls looked up by name, not imported. resources_test.py PROGRAM"""
 import os
 import re
 import struct
