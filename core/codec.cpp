@@ -80,10 +80,8 @@ bool OutputPath(wchar_t *out) {
     if (!suffix)
         suffix = L"(2)";
     size_t head = std::wcslen(bufSave), tail = std::wcslen(suffix);
-    if (head + tail >= static_cast<size_t>(PathRoom)) {
-        out[0] = 0;
+    if (head + tail >= static_cast<size_t>(PathRoom))
         return false;
-    }
     std::wmemcpy(out, bufSave, head);
     std::wcscpy(out + head, suffix);
     return true;

@@ -49,7 +49,7 @@ void PrintBinToPoint(int32_t x);
 bool BinaryText();
 
 // The output path: bufSave followed by the suffix of bufOpen (from its last '.'), or by "(2)"
-// when bufOpen holds no '.'. False when that does not fit PathRoom; out is then empty.
+// when bufOpen holds no '.'. False, with out untouched, when that does not fit PathRoom.
 bool OutputPath(wchar_t *out);
 
 // Back to program start: empty paths, cursor at 0.

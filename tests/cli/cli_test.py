@@ -31,8 +31,8 @@ def keys(k, source="zero.bin", target="out"):
 
 
 # One start: arguments, exit status, standard error, first line of standard output, the one file
-# written (if any), standard input (None: closed), stdout to /dev/full, run as user 65534 (root
-# writes anything).
+# written (if any), standard input, stdout to /dev/full, run as user 65534 (root writes
+# anything).
 row = collections.namedtuple("row", "args status err out written stdin full nobody",
                              defaults=("", b"", b"", False, False))
 # Zeros under " BNB)C " (example 1's keys and the key without caption at either end) give KEYED:
@@ -73,7 +73,6 @@ ROWS = [
     row(["--keys= BNB)C ", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys", " BNB)C ", "--", "-zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(keys(" BNB)C ", "-"), 0, "", "out(2)", KEYED),  # "-" is a path; no '.' gives "(2)"
-    row(keys(" BNB)C "), 0, "", "out.bin", KEYED, None),  # standard input closed
     row(keys("BNB)C", target="fifo"), 1, "Warring: Can't open file-save\n"),  # a fifo.bin
     row(keys("BNCPAQDEFGIJOSRHTU>"), 0, "", "out.bin", b"\x02IJ1"),
     row(keys("BNCPAQDEFGIJOSRHTUV>"), 2, usage("the password has 21 symbols" + COUNT)),
@@ -101,13 +100,12 @@ def run(args, stdin, full, nobody):
     """Exit status, stdout and stderr of one start; files, as Wine's server may hold a pipe open."""
     with tempfile.TemporaryFile() as i, tempfile.TemporaryFile() as o, \
             tempfile.TemporaryFile() as e, open("/dev/full", "wb") as f:
-        i.write(stdin or b"")
+        i.write(stdin)
         i.seek(0)
         user = 65534 if nobody and os.geteuid() == 0 and not launcher else None
         command = ["./cli"] if user else program  # a copy that user 65534 surely reaches
         status = subprocess.call(command + args, stdin=i, stdout=f if full else o, stderr=e,
-                                 user=user, preexec_fn=None if stdin is not None else
-                                 lambda: os.close(0))
+                                 user=user)
         o.seek(0)
         e.seek(0)
         out, err = o.read().decode(), e.read().decode()
@@ -165,12 +163,14 @@ with tempfile.TemporaryDirectory() as d:
         got = on_terminal(["zero.bin", "again"], b"\x03")
         if got[0] != -signal.SIGINT or not got[2]:
             failures.append(f"Ctrl-C at the prompt: {got}")
-        # The output reaches the disk before its move, and its folder after the move.
+        # The output reaches the disk before its move, and its folder after the move; with
+        # standard input closed, each takes descriptor 0.
         subprocess.run(["strace", "-y", "-o", "calls", "-e", "trace=fsync,rename,renameat,"
-                        "renameat2", *program, *keys(" BNB)C ")], stdout=subprocess.DEVNULL)
+                        "renameat2", *program, *keys(" BNB)C ")], stdout=subprocess.DEVNULL,
+                       preexec_fn=lambda: os.close(0))
         order = re.findall(r"^(\w+)\(([^)]*)\)", Path("calls").read_text(), re.M)
-        if order != [("fsync", f"3<{d}/~tv0.tmp>"), ("rename", '"~tv0.tmp", "out.bin"'),
-                     ("fsync", f"3<{d}>")]:
+        if order != [("fsync", f"0<{d}/~tv0.tmp>"), ("rename", '"~tv0.tmp", "out.bin"'),
+                     ("fsync", f"0<{d}>")]:
             failures.append(f"syncs and moves: {order}")
         # The manual page: mandoc finds nothing to warn of, and it names every option of --help.
         page, out = os.environ["TV_MAN"], lambda *command: subprocess.run(
