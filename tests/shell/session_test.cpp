@@ -130,8 +130,11 @@ class SessionTest : public ::testing::Test {
         EXPECT_EQ(SendMessageW(filters, CB_GETCURSEL, 0, 0), 0);
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         PostMessageW(dlg, WM_COMMAND, IDOK, 0);
-        if (replace)
-            PostMessageW(Above(dlg), WM_COMMAND, IDYES, 0);
+        if (replace) {
+            HWND ask = Above(dlg);
+            EXPECT_EQ(GetWindow(ask, GW_OWNER), dlg) << "no prompt to replace the file";
+            PostMessageW(ask, WM_COMMAND, IDYES, 0);
+        }
         Ended(dlg);
         EXPECT_TRUE(IsWindowEnabled(main));
     }
