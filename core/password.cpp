@@ -6,7 +6,6 @@
 #include "screen.h"
 
 #include <cwchar>
-#include <string>
 
 int32_t hesloPoc;
 int32_t heslotxt[20];
@@ -89,7 +88,8 @@ void NapisHeslo(int32_t poc) {
 }
 
 void PrazdneHes() {
-    std::wcscpy(strHeslo, std::wstring(20, L' ').c_str());
+    std::wmemset(strHeslo, L' ', 20);
+    strHeslo[20] = 0;
     ScreenSetText(IDC_MASK, strHeslo);
 }
 

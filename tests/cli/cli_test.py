@@ -173,8 +173,8 @@ with tempfile.TemporaryDirectory() as d:
                      ("fsync", f"0<{d}>")]:
             failures.append(f"syncs and moves: {order}")
         # The manual page: mandoc finds nothing to warn of, and it names every option of --help.
-        page, out = os.environ["TV_MAN"], lambda *command: subprocess.run(
-            command, capture_output=True, text=True).stdout
+        page = os.environ["TV_MAN"]
+        out = lambda *command: subprocess.run(command, capture_output=True, text=True).stdout
         failures += filter(None, [out("mandoc", "-T", "lint", "-W", "warning", page).strip()])
         shown = re.sub(".\b", "", out("mandoc", "-T", "ascii", page))  # bold, underline overstrike
         for option in set(re.findall(r"--[a-z][a-z-]*", out(*program, "--help"))):
