@@ -80,23 +80,17 @@ bool ReadHiddenLine(const std::wstring &prompt, std::string &line) {
     SetConsoleCtrlHandler(RestoreOnBreak, TRUE);
     SetConsoleMode(hiddenInput, (savedMode | ENABLE_LINE_INPUT) & ~ENABLE_ECHO_INPUT);
     Write(Err, prompt);
+    // One character at a time up to the line end, so that nothing of the line is left for
+    // whatever reads the console next.
     std::wstring wide;
-    wchar_t chunk[256];
+    wchar_t c;
     DWORD got;
-    bool ok = true;
-    while (wide.find(L'\n') == std::wstring::npos) {
-        if (!ReadConsoleW(hiddenInput, chunk, 256, &got, nullptr)) {
-            ok = false;
-            break;
-        }
-        if (got == 0)
-            break;
-        wide.append(chunk, got);
-    }
+    bool ok;
+    while ((ok = ReadConsoleW(hiddenInput, &c, 1, &got, nullptr) != 0) && got == 1 && c != L'\n')
+        wide += c;
     SetConsoleMode(hiddenInput, savedMode);
     SetConsoleCtrlHandler(RestoreOnBreak, FALSE);
     Write(Err, L"\n");
-    wide = wide.substr(0, wide.find(L'\n'));
     if (!wide.empty() && wide.back() == L'\r')
         wide.pop_back();
     line = EncodeUtf8(wide);

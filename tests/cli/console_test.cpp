@@ -1,0 +1,146 @@
+// The command-line program at the Windows console, as a user there sees it: each test starts it
+// without keys on a console of its own, attaches to that console, and reads and types there once
+// the prompt shows. TV_CLI names the program, as Wine sees it.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+// True once done() is, false when it is not within 20 s.
+template <class Done> bool WaitFor(Done done) {
+    for (int waited = 0; !done(); waited += 20) {
+        if (waited >= 20000)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+// The input or the screen of the console that the test is attached to.
+HANDLE Console(const wchar_t *name) {
+    return CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+class ConsoleTest : public ::testing::Test {
+  protected:
+    std::filesystem::path dir;
+    PROCESS_INFORMATION pi = {};
+    HANDLE in = nullptr, out = nullptr;
+    DWORD before = 0; // the input mode of a new console, which the program finds
+
+    void SetUp() override {
+        dir = std::filesystem::temp_directory_path() /
+              ("tv-console-" + std::to_string(GetCurrentProcessId()));
+        std::filesystem::create_directory(dir);
+        std::ofstream(dir / "zero.bin", std::ios::binary).write("\0\0\0\0", 4);
+        FreeConsole();
+        AllocConsole();
+        GetConsoleMode(Console(L"CONIN$"), &before);
+        FreeConsole();
+        const wchar_t *program = _wgetenv(L"TV_CLI");
+        ASSERT_TRUE(program) << "TV_CLI names no program to test";
+        std::wstring command = L"\"" + std::wstring(program) + L"\" zero.bin out";
+        STARTUPINFOW si = {};
+        si.cb = sizeof si;
+        SetConsoleCtrlHandler(nullptr, FALSE); // the program would inherit an ignored Ctrl-C
+        ASSERT_TRUE(CreateProcessW(program, &command[0], nullptr, nullptr, FALSE,
+                                   CREATE_NEW_CONSOLE, nullptr, dir.wstring().c_str(), &si, &pi));
+        ASSERT_TRUE(WaitFor([&] { return AttachConsole(pi.dwProcessId); }));
+        SetConsoleCtrlHandler(nullptr, TRUE); // a Ctrl-C on the shared console spares the test
+        in = Console(L"CONIN$");
+        out = Console(L"CONOUT$");
+        ASSERT_TRUE(Shows(L"Keys:"));
+    }
+
+    void TearDown() override {
+        TerminateProcess(pi.hProcess, 99); // only if a test failed before the end
+        FreeConsole();
+        std::error_code ec;
+        std::filesystem::remove_all(dir, ec);
+    }
+
+    // Everything the console shows, without the spaces at the end of its lines.
+    std::wstring Screen() {
+        CONSOLE_SCREEN_BUFFER_INFO info;
+        GetConsoleScreenBufferInfo(out, &info);
+        std::wstring cells(info.dwSize.X * info.dwSize.Y, L' '), shown;
+        DWORD read;
+        ReadConsoleOutputCharacterW(out, &cells[0], cells.size(), {0, 0}, &read);
+        for (size_t at = 0; at < cells.size(); at += info.dwSize.X) {
+            std::wstring line = cells.substr(at, info.dwSize.X);
+            shown += line.erase(line.find_last_not_of(L' ') + 1) + L"\n";
+        }
+        return shown.erase(shown.find_last_not_of(L'\n') + 1);
+    }
+
+    bool Shows(const std::wstring &text) {
+        return WaitFor([&] { return Screen().find(text) != std::wstring::npos; });
+    }
+
+    // Types text on the console's keyboard, "\r" for Enter.
+    void Type(const std::wstring &text) {
+        for (wchar_t c : text) {
+            INPUT_RECORD key[2] = {};
+            for (int up = 0; up < 2; up++) {
+                key[up].EventType = KEY_EVENT;
+                key[up].Event.KeyEvent.bKeyDown = !up;
+                key[up].Event.KeyEvent.wRepeatCount = 1;
+                key[up].Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+                key[up].Event.KeyEvent.uChar.UnicodeChar = c;
+            }
+            DWORD written;
+            WriteConsoleInputW(in, key, 2, &written);
+        }
+    }
+
+    DWORD Mode() {
+        DWORD mode = 0;
+        GetConsoleMode(in, &mode);
+        return mode;
+    }
+
+    DWORD ExitCode() {
+        DWORD code = WaitForSingleObject(pi.hProcess, 20000); // WAIT_TIMEOUT if it goes on
+        GetExitCodeProcess(pi.hProcess, &code);
+        return code;
+    }
+};
+
+// The keys typed are not echoed, the line ended by Enter is read whole and gives the output, and
+// the console is left as it was: its mode, and nothing of the line for the next program.
+TEST_F(ConsoleTest, TheKeysAreReadHiddenAndTheConsoleIsLeftAsItWas) {
+    EXPECT_EQ(Mode(), before & ~ENABLE_ECHO_INPUT);
+    Type(L"BNB)C\r");
+    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(Screen(), L"Keys:\nout.bin");
+    EXPECT_EQ(Mode(), before);
+    std::ifstream written(dir / "out.bin", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "\x4e\x16\xb1\x70");
+    Type(L"Z\r");
+    wchar_t next[8] = {};
+    DWORD got;
+    ReadConsoleW(in, next, 8, &got, nullptr);
+    EXPECT_STREQ(next, L"Z\r\n") << "the program left some of its line";
+}
+
+// A Ctrl-C at the prompt ends the program, with echo on again.
+TEST_F(ConsoleTest, CtrlCAtThePromptLeavesEchoOn) {
+    GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+    EXPECT_EQ(Mode(), before);
+}
+
+// An error names a character beyond ASCII as the console shows it.
+TEST_F(ConsoleTest, AnErrorShowsTheCharacterItNames) {
+    Type(L"BN\u00e9C)\r");
+    EXPECT_EQ(ExitCode(), 2u);
+    EXPECT_TRUE(Shows(L"no key \"\u00e9\" (U+00E9), character 3 of the keys"));
+}
+
+} // namespace
