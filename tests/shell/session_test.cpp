@@ -11,12 +11,21 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 namespace {
 
+// How many times longer than on a native machine a step may take: TV_SLOWNESS, for a program
+// run under emulation.
+DWORD Slowness() {
+    const wchar_t *factor = _wgetenv(L"TV_SLOWNESS");
+    return factor ? std::wcstoul(factor, nullptr, 10) : 1;
+}
+
 template <class Done> bool WaitFor(Done done) {
-    for (int waited = 0; waited < 20000 && !done(); waited += 20)
+    const DWORD start = GetTickCount();
+    while (!done() && GetTickCount() - start < 20000 * Slowness())
         Sleep(20);
     return done();
 }
@@ -59,7 +68,7 @@ class SessionTest : public ::testing::Test {
             main = FindWindowW(L"TarvixClass", L"Tarvix-Vantor");
             return main && IsWindowVisible(main);
         })) << "the main dialog did not show";
-        WaitForInputIdle(pi.hProcess, 5000);
+        WaitForInputIdle(pi.hProcess, 5000 * Slowness());
     }
 
     void TearDown() override {
@@ -82,26 +91,33 @@ class SessionTest : public ::testing::Test {
 
     // A click that returns once the dialog has handled it.
     void Press(int id) { SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    // Where the program's keyboard focus is, and its active window: the box it shows last.
-    GUITHREADINFO Gui() {
+    // Where the program's keyboard focus is.
+    HWND Focus() {
         GUITHREADINFO gui = {};
         gui.cbSize = sizeof gui;
         GetGUIThreadInfo(pi.dwThreadId, &gui);
-        return gui;
+        return gui.hwndFocus;
     }
-    // The box that the program shows on top of window, once it is active.
-    HWND Above(HWND window) {
-        HWND box = nullptr;
-        EXPECT_TRUE(WaitFor(
-            [&] { return (box = Gui().hwndActive) && box != window && IsWindowVisible(box); }));
-        return box;
+    // The program's visible window, other than the main dialog, for which match holds, once it
+    // shows. Looked for among its windows, not taken as the active one: under emulation a box
+    // may show before it is activated, or never be.
+    HWND Shown(const std::function<bool(HWND)> &match) {
+        HWND w;
+        EXPECT_TRUE(WaitFor([&] {
+            for (w = nullptr; (w = FindWindowExW(nullptr, w, nullptr, nullptr));)
+                if (w != main && GetWindowThreadProcessId(w, nullptr) == pi.dwThreadId &&
+                    IsWindowVisible(w) && match(w))
+                    return true;
+            return false;
+        }));
+        return w;
     }
     // A click on button opens the box with caption, owned by owner: the main dialog, which is
     // disabled meanwhile, or nobody. The box, once it shows.
     HWND Open(int button, const std::wstring &caption, HWND owner) {
         PostMessageW(Item(button), BM_CLICK, 0, 0);
-        HWND box = Above(main);
-        EXPECT_TRUE(box && Text(box) == caption && GetWindow(box, GW_OWNER) == owner) << caption;
+        HWND box = Shown([&](HWND w) { return Text(w) == caption; });
+        EXPECT_TRUE(box && GetWindow(box, GW_OWNER) == owner) << caption;
         EXPECT_EQ(IsWindowEnabled(main) != FALSE, owner == nullptr);
         return box;
     }
@@ -131,8 +147,7 @@ class SessionTest : public ::testing::Test {
         SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
         PostMessageW(dlg, WM_COMMAND, IDOK, 0);
         if (replace) {
-            HWND ask = Above(dlg);
-            EXPECT_EQ(GetWindow(ask, GW_OWNER), dlg) << "no prompt to replace the file";
+            HWND ask = Shown([&](HWND w) { return GetWindow(w, GW_OWNER) == dlg; });
             PostMessageW(ask, WM_COMMAND, IDYES, 0);
         }
         Ended(dlg);
@@ -140,7 +155,8 @@ class SessionTest : public ::testing::Test {
     }
 
     DWORD ExitCode() {
-        DWORD code = WaitForSingleObject(pi.hProcess, 20000); // WAIT_TIMEOUT if it goes on
+        // WAIT_TIMEOUT if it goes on
+        DWORD code = WaitForSingleObject(pi.hProcess, 20000 * Slowness());
         GetExitCodeProcess(pi.hProcess, &code);
         return code;
     }
@@ -160,13 +176,12 @@ TEST_F(SessionTest, StartBoxesAndClose) {
               DPI_AWARENESS_UNAWARE);
     Expect(Start, {LaunchSource, NoTarget, Placeholder});
     Shot(L"start");
-    EXPECT_EQ(Gui().hwndFocus, Item(IDC_HELPBUTTON));
+    EXPECT_TRUE(WaitFor([&] { return Focus() == Item(IDC_HELPBUTTON); }));
     for (const wchar_t *caption : {L"Tarvix-Help", L"About Tarvix"}) {
         HWND box = Open(caption[0] == L'T' ? IDC_HELPBUTTON : IDC_ABOUT, caption, main);
         Shot(caption[0] == L'T' ? L"help" : L"about");
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-        Sleep(300);
+        SendMessageW(box, WM_COMMAND, IDOK, 0);
+        SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
         EXPECT_TRUE(IsWindowVisible(box)) << "only a close request ends a box";
         Close(box, WM_SYSCOMMAND, SC_CLOSE);
         EXPECT_TRUE(IsWindowEnabled(main));
