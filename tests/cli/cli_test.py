@@ -1,11 +1,13 @@
 #!/usr/bin/python3
 """The command-line program through its real binary: every way of giving the keys, usage errors,
-stopped Runs, a standard output that cannot be written, the hidden prompt on a terminal, the
-order of the system calls that make the output last, and its manual page.
-TV_CLI names the program, TV_CLI_WRAPPER a launcher (Wine), behind which the first rows run."""
+stopped Runs, a standard output that cannot be written, outputs of the golden corpus, the hidden
+prompt on a terminal, the order of the system calls that make the output last, and its manual
+page. TV_CLI names the program, TV_CLI_WRAPPER a launcher (Wine), behind which the first rows run;
+TV_SLOWNESS says how many times longer than native they may take (under emulation)."""
 import collections
 import os
 import pty
+import random
 import re
 import select
 import shutil
@@ -19,7 +21,25 @@ from pathlib import Path
 launcher = [os.environ["TV_CLI_WRAPPER"]] if "TV_CLI_WRAPPER" in os.environ else []
 program = launcher + [os.environ["TV_CLI"]]
 failures = []
-signal.alarm(60)  # a start that hangs fails the test within a minute
+signal.alarm(60 * int(os.environ.get("TV_SLOWNESS", "1")))  # a start that hangs fails the test
+GOLDEN = Path(__file__).resolve().parent.parent / "data" / "golden"
+
+
+def generated(size, seed):
+    """Document gen:SIZE:SEED of the golden corpus: the low byte of each draw of std::mt19937."""
+    state = [seed]
+    for i in range(1, 624):
+        state.append((1812433253 * (state[-1] ^ state[-1] >> 30) + i) & 0xFFFFFFFF)
+    draws = random.Random()
+    draws.setstate((3, (*state, 624), None))
+    return bytes(draws.getrandbits(32) & 0xFF for _ in range(size))
+
+
+def fnv1a64(data):
+    h = 0xCBF29CE484222325
+    for b in data:
+        h = (h ^ b) * 0x100000001B3 & 0xFFFFFFFFFFFFFFFF
+    return f"fnv1a64:{h:016x}"
 
 
 def usage(what):
@@ -31,8 +51,8 @@ def keys(k, source="zero.bin", target="out"):
 
 
 # One start: arguments, exit status, standard error, first line of standard output, the one file
-# written (if any), standard input, stdout to /dev/full, run as user 65534 (root writes
-# anything).
+# written (if any; a large one as its hash), standard input, stdout to /dev/full, run as user
+# 65534 (root writes anything).
 row = collections.namedtuple("row", "args status err out written stdin full nobody",
                              defaults=("", b"", b"", False, False))
 # Zeros under " BNB)C " (example 1's keys and the key without caption at either end) give KEYED:
@@ -57,7 +77,13 @@ ROWS = [
     row(keys(" BNB)C "), 1,
         "tarvix-vantor-cli: the output path could not be written to standard output\n",
         written=KEYED, full=True),
-    # Natively only from here.
+    row(keys("BNB)C", "abc"), 1, "Small file: Small file.Please open bigger file\n"),
+    # The golden corpus: note.txt under its keys up to the 20th symbol, and the largest document.
+    row(keys("A>+ £xDD>10)(JKZ$@", "note.txt"), 0, "", "out.txt",
+        (GOLDEN / "note.txt.out").read_bytes()),
+    row(keys("TARVIX>(2026)", "largest"), 0, "", "out(2)", "fnv1a64:685b5ff8e764a6a2"),
+]
+NATIVE = [
     row(keys("BNaC)"), 2, usage('no key "a" (U+0061), character 3 of the keys' + LOWER)),
     row(keys("BNzC)"), 2, usage('no key "z" (U+007A), character 3 of the keys' + LOWER)),
     # Control characters and DEL are named by their number alone.
@@ -76,7 +102,6 @@ ROWS = [
     row(keys("BNB)C", target="fifo"), 1, "Warring: Can't open file-save\n"),  # a fifo.bin
     row(keys("BNCPAQDEFGIJOSRHTU>"), 0, "", "out.bin", b"\x02IJ1"),
     row(keys("BNCPAQDEFGIJOSRHTUV>"), 2, usage("the password has 21 symbols" + COUNT)),
-    row(keys("BNB)C", "abc"), 1, "Small file: Small file.Please open bigger file\n"),
     row(keys("BNB)C", "4GiB"), 1,  # a count that wrapped would be 4
         "Big file: Big file.Please open smaller file or upgrade program\n"),
     row(["-f", "doc", "out"], 2, usage("unknown option '-f'")),
@@ -112,10 +137,14 @@ def run(args, stdin, full, nobody):
     return status, out.replace("\r\n", "\n"), err.replace("\r\n", "\n")  # Windows ends lines so
 
 
-def on_terminal(args, typed):
-    """Exit status, all shown and echo at the end, on a terminal, typed after "Keys: " shows."""
+def on_terminal(args, typed, ignored=()):
+    """Exit status, all shown and echo at the end, on a terminal, typed after "Keys: " shows. The
+    child starts with the signals ignored; with any, once its prompt has ended, what is shown is
+    replaced by the masks of the signals that it then ignores and catches."""
     pid, fd = pty.fork()
     if pid == 0:
+        for s in ignored:
+            signal.signal(s, signal.SIG_IGN)
         os.execv(program[0], program + args)
     shown, chunk = b"", b"?"
     try:
@@ -125,6 +154,10 @@ def on_terminal(args, typed):
             if typed and b"Keys: " in shown:
                 os.write(fd, typed)
                 typed = b""
+            if ignored and shown.endswith(b"Keys: \r\n"):
+                status = Path(f"/proc/{pid}/status").read_text()
+                shown = [int(m, 16) for m in re.findall(r"^Sig(?:Ign|Cgt):\s*(\w+)", status, re.M)]
+                break
     except OSError:  # the child closed the terminal
         pass
     os.kill(pid, signal.SIGKILL)  # ends a child that hangs; one that has ended is only reaped
@@ -137,21 +170,28 @@ def on_terminal(args, typed):
 with tempfile.TemporaryDirectory() as d:
     os.chdir(d)
     for name in ("zero.bin", "-zero.bin", "-", "read-only.txt", "dokument-ťažký-£.txt", S254,
-                 "abc", "4GiB", "bad.txt", "keys.txt"):
+                 "abc", "4GiB", "bad.txt", "keys.txt", "note.txt", "largest"):
         Path(name).write_bytes({"abc": b"abc", "bad.txt": b"BN\xc3\xc3C)\n",
-                                "keys.txt": b"\xef\xbb\xbf" + LINE}.get(name, b"\0" * 4))
+                                "keys.txt": b"\xef\xbb\xbf" + LINE,
+                                "note.txt": (GOLDEN / "note.txt").read_bytes(),
+                                "largest": generated(2800000, 28)}.get(name, b"\0" * 4))
     shutil.copy(program[-1], "cli")
     os.chmod(d, 0o777)
     os.chmod("read-only.txt", 0o444)
     os.truncate("4GiB", 2**32 + 4)
     os.mkdir("folder.bin")
     os.mkfifo("fifo.bin")
-    rows = ROWS[:10] if launcher else ROWS
+    rows = ROWS if launcher else ROWS + NATIVE
     for args, status, err, out, written, stdin, full, nobody in rows:
         before = set(os.listdir())
         got_status, got_out, got_err = run(args, stdin, full, nobody)
+        if got_status == 77 and launcher:  # it cannot run the program here, and says why
+            print(got_err)
+            sys.exit(77)
         added = set(os.listdir()) - before  # the output alone, and no spare file beside it
-        got = got_status, got_out.split("\n")[0], got_err, [Path(a).read_bytes() for a in added]
+        kept = [Path(a).read_bytes() for a in added]
+        got = got_status, got_out.split("\n")[0], got_err, [
+            fnv1a64(k) if isinstance(written, str) else k for k in kept]
         for name in added:
             os.remove(name)
         if got != (status, out, err, [written] if written else []):
@@ -163,6 +203,12 @@ with tempfile.TemporaryDirectory() as d:
         got = on_terminal(["zero.bin", "again"], b"\x03")
         if got[0] != -signal.SIGINT or not got[2]:
             failures.append(f"Ctrl-C at the prompt: {got}")
+        # Signals ignored before the prompt are ignored again after it, while the Run waits for
+        # its source, a fifo that no one writes to.
+        stops = signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT
+        ignored, caught = on_terminal(["fifo.bin", "out"], b"BNB)C\n", stops)[1]
+        if any(ignored >> (s - 1) & 1 == 0 or caught >> (s - 1) & 1 for s in stops):
+            failures.append(f"signals after the prompt: ignored {ignored:x}, caught {caught:x}")
         # The output reaches the disk before its move, and its folder after the move; with
         # standard input closed, each takes descriptor 0.
         subprocess.run(["strace", "-y", "-o", "calls", "-e", "trace=fsync,rename,renameat,"
