@@ -65,6 +65,8 @@ ROWS = [
     row(["--keys-file", "keys.txt", "zero.bin", "out"], 0, "", "out.bin", KEYED),
     row(["--keys-file", "-", "zero.bin", "out"], 0, "", "out.bin", KEYED, LINE),
     row(["zero.bin", "out"], 0, "", "out.bin", KEYED, b" BNB)C \nAAAAA"),
+    row(["zero.bin", "out"], 2, usage("no key U+001A, character 6 of the keys"),  # a byte, not EOF
+        stdin=b"BNB)C\x1a\n"),
     row(["--keys", "£x>@(", "dokument-ťažký-£.txt", "výstup-😀"], 0, "", "výstup-😀.txt",
         b"e0\xdcL"),  # beyond ASCII, and beyond 16 bits for UTF-16 under Wine
     row(keys("BN\U0010ffff))"), 2,  # beyond 16 bits for UTF-16 under Wine
