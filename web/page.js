@@ -71,7 +71,9 @@ function finish() {
     ended = false;
     const name = tarvix.ccall('tv_output', 'string');
     const link = document.createElement('a');
-    link.href = URL.createObjectURL(new Blob([tarvix.FS.readFile(name)]));
+    // Bytes of no known type, so that the browser adds no suffix of its own to the name.
+    const bytes = new Blob([tarvix.FS.readFile(name)], { type: 'application/octet-stream' });
+    link.href = URL.createObjectURL(bytes);
     link.download = name;
     link.click();
     // Later rather than at once: the browser may still be starting the download.
