@@ -12,19 +12,15 @@ import { tmpdir } from 'node:os';
 import { basename, extname, join } from 'node:path';
 import { after, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
-import { chromium } from 'playwright-core';
+
+import { launch } from './chromium.mjs';
 
 const { TV_PAGE, TV_HELPER, TV_CLI, TV_GOLDEN, TV_SHOTS } = process.env;
 const table = JSON.parse(execFileSync(TV_HELPER, ['states']));
 const [Start, SourceChosen, TargetChosen, PasswordReady] = [0, 1, 2, 3];
 const Open = '#c4005', SaveAs = '#c4006', Run = '#c4008', OK = '#message button';
 const work = mkdtempSync(join(tmpdir(), 'tv-web-'));
-// Without the flags that silence its background services, Chromium tries many connections.
-const browser = await chromium.launch({
-    executablePath: '/usr/bin/chromium',
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-sync',
-        '--disable-background-networking', '--disable-component-update'],
-});
+const browser = await launch();
 after(() => browser.close());
 
 // A new page at a desktop's or a phone's size. Everything it requests once loaded, and every
