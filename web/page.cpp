@@ -55,15 +55,12 @@ static void EndDialog(int) {
 static const Screen pageScreen = {SetText, Enable, Message, EndDialog};
 
 // What the user chose in the page's own Open or Save-as step, for the file dialog that the
-// dialog's flow is about to ask; taken once, so that any other ask is a cancel.
+// dialog's flow asks during that one command (Ask); any other ask is a cancel.
 static std::wstring answer;
 static bool answered;
 
 static const wchar_t *Answer() {
-    if (!answered)
-        return nullptr;
-    answered = false;
-    return answer.c_str();
+    return answered ? answer.c_str() : nullptr;
 }
 
 static void RunBox(int templateId) {
