@@ -63,11 +63,7 @@ static const wchar_t *Answer() {
     return answered ? answer.c_str() : nullptr;
 }
 
-static void RunBox(int templateId) {
-    DrawBox(templateId);
-}
-
-static const Platform pagePlatform = {Answer, Answer, RunBox};
+static const Platform pagePlatform = {Answer, Answer, DrawBox};
 
 // The command of Open or Save as, whose file dialog answers name (UTF-8), or is cancelled for
 // nullptr.
