@@ -115,10 +115,14 @@ async function saveAs(page, name, way = 'mouse') {
     await press(page, `#name button[value=${name === null ? 'cancel' : 'save'}]`, way);
 }
 
-// The caption and text of the message shown, once answered with OK.
-async function answer(page) {
-    const shown = await page.evaluate(() => ['message-caption', 'message-text']
+// The caption and text of the message shown; answer() also presses its OK.
+function message(page) {
+    return page.evaluate(() => ['message-caption', 'message-text']
         .map((id) => document.getElementById(id).textContent));
+}
+
+async function answer(page) {
+    const shown = await message(page);
     await page.click(OK);
     return shown;
 }
@@ -178,6 +182,7 @@ test('a whole job at each size class gives the golden output, the same as the co
                 await page.screenshot({ path: join(TV_SHOTS, ['web.png', 'web-phone.png'][i]) });
             }
             await press(page, Run, ways[i]);
+            assert.deepEqual(await message(page), [closing, closingText]);
             await expectScreen(page, PasswordReady, file, name, table.masks[20]);
             const [download] = await Promise.all([page.waitForEvent('download'),
                 press(page, OK, ways[i])]);
