@@ -4,6 +4,7 @@
 #pragma once
 
 #include "codec.h"
+#include "documents.h"
 #include "files.h"
 #include "password.h"
 #include "pipeline.h"
@@ -11,33 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cwchar>
-#include <filesystem>
-#include <fstream>
 #include <functional>
-#include <random>
 #include <set>
-
-namespace fs = std::filesystem;
-using Bytes = std::vector<unsigned char>;
-
-inline Bytes ReadFile(const fs::path &p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path &p, const Bytes &b) {
-    std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char *>(b.data()), b.size());
-}
-
-// The low byte of each draw: std::mt19937 is defined exactly, so every platform gets the same.
-inline Bytes RandomBytes(size_t n, uint32_t seed) {
-    std::mt19937 gen(seed);
-    Bytes b(n);
-    std::generate(b.begin(), b.end(), [&] { return static_cast<unsigned char>(gen() & 0xFF); });
-    return b;
-}
 
 // Every message that the core showed, as "caption: text", marked when the dialog owned it or a
 // bit buffer was held meanwhile, and every end of the dialog. onMessage, when set, runs while a

@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Assembles the web page, one self-contained HTML file, from web/page.html with:
+- the main dialog's controls in template order (which is also the tab order), with their
+  captions, IDs, positions and initial states, and the Help and About boxes with their captions
+  and texts, all read from the Windows resource script (shell/tarvix.rc.in) and its ID headers,
+  so that the resources stay the one source of both programs; the About box's stamp is the one
+  the Windows build uses;
+- web/page.css with a rule for each control's place in dialog units;
+- the module Emscripten built and web/page.js, in one script element;
+- a policy that runs only that script and that style (by their SHA-256) and connects nowhere.
+    page.py SOURCE_DIR STAMP MODULE_JS OUT"""
+import base64
+import hashlib
+import html
+import re
+import sys
+from pathlib import Path
+
+WS_DISABLED, WS_BORDER = 0x08000000, 0x00800000
+# What a control says of itself where its caption says nothing or is a text that changes.
+NAMES = {"IDC_KEY_BLANK": "Key without caption", "IDC_SOURCE": "Source document",
+         "IDC_TARGET": "Target document", "IDC_MASK": "Password", "IDC_WEB": "Web address"}
+# The two buttons whose file dialogs the page's script replaces with its own steps.
+ASKS = {"IDC_OPEN": "open", "IDC_SAVEAS": "save"}
+STRING = r'"((?:[^"\\]|\\.)*)"'  # a resource string; a backslash may end a line within it
+
+
+def unquote(text):
+    """The text of a resource string: lines joined, escapes turned into characters."""
+    text = text.replace("\\\n", "")
+    return re.sub(r"\\(.)", lambda m: {"r": "", "n": "\n", "t": "\t"}.get(m[1], m[1]), text)
+
+
+def defines(*headers):
+    found = {}
+    for header in headers:
+        found.update(re.findall(r"#define (\w+) (\d+)", header.read_text()))
+    return found
+
+
+def dialogs(rc, ids):
+    """Each dialog template by name: its size, caption and controls."""
+    found = {}
+    for name, size, body in re.findall(r"^(\w+) DIALOGEX \d+, \d+, (\d+, \d+)\n(.*?)^END",
+                                       rc, re.S | re.M):
+        controls = [(unquote(text), ident, cls, int(style, 16), [int(n) for n in place])
+                    for text, ident, cls, style, *place in re.findall(
+                        r"CONTROL " + STRING + r",\s*(\w+), \"(\w+)\", (0x[0-9A-F]+), "
+                        r"(\d+), (\d+), (\d+), (\d+)", body, re.S)]
+        found[name] = {"size": [int(n) for n in size.split(", ")],
+                       "caption": unquote(re.search(r"CAPTION " + STRING, body)[1]),
+                       "controls": [(t, ids.get(i, i), i, c, s, p) for t, i, c, s, p in controls]}
+    return found
+
+
+def place(selector, x, y, width, height):
+    return (f"{selector}{{left:calc({x}*var(--x));top:calc({y}*var(--y));"
+            f"width:calc({width}*var(--x));height:calc({height}*var(--y))}}")
+
+
+def main_controls(dialog):
+    """The main dialog's controls as elements, and the rules that place them."""
+    elements, rules = [], [place("#client", 0, 0, *dialog["size"])]
+    for text, number, name, cls, style, where in dialog["controls"]:
+        off = style & WS_DISABLED
+        label = f' aria-label="{NAMES[name]}"' if name in NAMES else ""
+        if cls == "BUTTON":
+            ask = f' data-ask="{ASKS[name]}"' if name in ASKS else ""
+            elements.append(f'<button type="button" id="c{number}"{label}{ask}'
+                            f'{" disabled" if off else ""}>{html.escape(text)}</button>')
+        else:
+            border = ' class="border"' if style & WS_BORDER else ""
+            elements.append(f'<output id="c{number}"{label}{border} aria-disabled='
+                            f'"{"true" if off else "false"}">{html.escape(text)}</output>')
+        rules.append(place(f"#c{number}", *where))
+    return "\n".join(elements), "\n".join(rules)
+
+
+def box(number, dialog):
+    """An information box: closed from its caption only, like the Windows one."""
+    text = dialog["controls"][0][0]
+    width = dialog["size"][0]
+    return (f'<dialog id="box{number}" aria-labelledby="box{number}-caption">'
+            f'<form method="dialog"><div class="caption"><span id="box{number}-caption">'
+            f'{html.escape(dialog["caption"])}</span><button aria-label="Close">&#x2715;</button>'
+            f'</div><p class="text">{html.escape(text)}</p></form></dialog>',
+            f"#box{number}{{width:calc({width}*var(--x) + 24px)}}")
+
+
+def sha256(text):
+    return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
+
+
+def main():
+    source, stamp, module, out = Path(sys.argv[1]), sys.argv[2], Path(sys.argv[3]), sys.argv[4]
+    ids = defines(source / "core" / "ids.h", source / "shell" / "resource.h")
+    rc = (source / "shell" / "tarvix.rc.in").read_text(encoding="utf-8")
+    found = dialogs(rc.replace("@TV_STAMP@", stamp), ids)
+    controls, rules = main_controls(found["IDD_MAIN"])
+    boxes, box_rules = zip(*(box(ids[name], found[name]) for name in ("IDD_HELP", "IDD_ABOUT")))
+    web = source / "web"
+    style = "\n".join([(web / "page.css").read_text(), rules, *box_rules]) + "\n"
+    script = module.read_text() + "\n" + (web / "page.js").read_text()
+    if re.search(r"</script|<!--", script, re.I):
+        sys.exit("page.py: the script holds text that would end its element early")
+    policy = (f"default-src 'none'; script-src {sha256(script)} 'wasm-unsafe-eval'; "
+              f"style-src {sha256(style)}; img-src data:; connect-src 'none'; "
+              "base-uri 'none'; form-action 'none'")
+    page = (web / "page.html").read_text()
+    for token, value in (("@POLICY@", policy), ("@TITLE@", html.escape(found["IDD_MAIN"]["caption"])),
+                         ("@CONTROLS@", controls), ("@BOXES@", "\n".join(boxes)),
+                         ("@STYLE@", style), ("@SCRIPT@", script)):
+        page = page.replace(token, value)
+    Path(out).write_text(page, encoding="utf-8")
+
+
+if __name__ == "__main__":
+    main()
