@@ -1,25 +1,17 @@
 // The command-line program at the Windows console, as a user there sees it: each test starts it
 // without keys on a console of its own, attaches to that console, and reads and types there once
 // the prompt shows. TV_CLI names the program, as Wine sees it.
+#include "../driving.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <vector>
 
 namespace {
-
-// True once done() is, false when it is not within 20 s.
-template <class Done> bool WaitFor(Done done) {
-    for (int waited = 0; !done(); waited += 20) {
-        if (waited >= 20000)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
 
 // The input or the screen of the console that the test is attached to.
 HANDLE Console(const wchar_t *name) {
@@ -83,32 +75,20 @@ class ConsoleTest : public ::testing::Test {
         return WaitFor([&] { return Screen().find(text) != std::wstring::npos; });
     }
 
-    // Types text on the console's keyboard, "\r" for Enter.
+    // Types text on the console's keyboard, "\r" for Enter: a key pressed for each character.
     void Type(const std::wstring &text) {
-        for (wchar_t c : text) {
-            INPUT_RECORD key[2] = {};
-            for (int up = 0; up < 2; up++) {
-                key[up].EventType = KEY_EVENT;
-                key[up].Event.KeyEvent.bKeyDown = !up;
-                key[up].Event.KeyEvent.wRepeatCount = 1;
-                key[up].Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
-                key[up].Event.KeyEvent.uChar.UnicodeChar = c;
-            }
-            DWORD written;
-            WriteConsoleInputW(in, key, 2, &written);
-        }
+        std::vector<INPUT_RECORD> keys(text.size(), INPUT_RECORD{KEY_EVENT, {}});
+        for (size_t i = 0; i < text.size(); i++)
+            keys[i].Event.KeyEvent = {TRUE, 1,         WORD(text[i] == L'\r' ? VK_RETURN : 0),
+                                      0,    {text[i]}, 0};
+        DWORD written;
+        WriteConsoleInputW(in, keys.data(), keys.size(), &written);
     }
 
     DWORD Mode() {
         DWORD mode = 0;
         GetConsoleMode(in, &mode);
         return mode;
-    }
-
-    DWORD ExitCode() {
-        DWORD code = WaitForSingleObject(pi.hProcess, 20000); // WAIT_TIMEOUT if it goes on
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
     }
 };
 
@@ -117,11 +97,10 @@ class ConsoleTest : public ::testing::Test {
 TEST_F(ConsoleTest, TheKeysAreReadHiddenAndTheConsoleIsLeftAsItWas) {
     EXPECT_EQ(Mode(), before & ~ENABLE_ECHO_INPUT);
     Type(L"BNB)C\r");
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExitCode(pi.hProcess), 0u);
     EXPECT_EQ(Screen(), L"Keys:\nout.bin");
     EXPECT_EQ(Mode(), before);
-    std::ifstream written(dir / "out.bin", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), "\x4e\x16\xb1\x70");
+    EXPECT_EQ(Read(dir / "out.bin"), "\x4e\x16\xb1\x70");
     Type(L"Z\r");
     wchar_t next[8] = {};
     DWORD got;
@@ -132,14 +111,14 @@ TEST_F(ConsoleTest, TheKeysAreReadHiddenAndTheConsoleIsLeftAsItWas) {
 // A Ctrl-C at the prompt ends the program, with echo on again.
 TEST_F(ConsoleTest, CtrlCAtThePromptLeavesEchoOn) {
     GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    EXPECT_EQ(WaitForSingleObject(pi.hProcess, 20000), WAIT_OBJECT_0);
+    EXPECT_NE(ExitCode(pi.hProcess), STILL_ACTIVE);
     EXPECT_EQ(Mode(), before);
 }
 
 // An error names a character beyond ASCII as the console shows it.
 TEST_F(ConsoleTest, AnErrorShowsTheCharacterItNames) {
     Type(L"BN\u00e9C)\r");
-    EXPECT_EQ(ExitCode(), 2u);
+    EXPECT_EQ(ExitCode(pi.hProcess), 2u);
     EXPECT_TRUE(Shows(L"no key \"\u00e9\" (U+00E9), character 3 of the keys"));
 }
 

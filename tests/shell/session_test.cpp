@@ -2,6 +2,7 @@
 // buttons, names typed into the real Open and Save-as dialogs, the keypad, the Help and About
 // boxes and the message boxes, with the screen read back from the program's own windows. Needs
 // a display; TV_PROGRAM names the program, as Wine sees it.
+#include "../driving.h"
 #include "screen_states.h"
 
 #include <windows.h>
@@ -12,28 +13,8 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <iterator>
 
 namespace {
-
-// How many times longer than on a native machine a step may take: TV_SLOWNESS, for a program
-// run under emulation.
-DWORD Slowness() {
-    const wchar_t *factor = _wgetenv(L"TV_SLOWNESS");
-    return factor ? std::wcstoul(factor, nullptr, 10) : 1;
-}
-
-template <class Done> bool WaitFor(Done done) {
-    const DWORD start = GetTickCount();
-    while (!done() && GetTickCount() - start < 20000 * Slowness())
-        Sleep(20);
-    return done();
-}
-
-std::string Read(const std::filesystem::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 // With TV_SHOTS naming a folder of the build machine, asks tools/screenshots for a picture of
 // the display by that name, and waits until it is taken.
@@ -68,7 +49,7 @@ class SessionTest : public ::testing::Test {
             main = FindWindowW(L"TarvixClass", L"Tarvix-Vantor");
             return main && IsWindowVisible(main);
         })) << "the main dialog did not show";
-        WaitForInputIdle(pi.hProcess, 5000 * Slowness());
+        WaitFor([&] { return WaitForInputIdle(pi.hProcess, 0) == 0; });
     }
 
     void TearDown() override {
@@ -154,26 +135,16 @@ class SessionTest : public ::testing::Test {
         EXPECT_TRUE(IsWindowEnabled(main));
     }
 
-    DWORD ExitCode() {
-        // WAIT_TIMEOUT if it goes on
-        DWORD code = WaitForSingleObject(pi.hProcess, 20000 * Slowness());
-        GetExitCodeProcess(pi.hProcess, &code);
-        return code;
-    }
-
     std::wstring Put(const std::wstring &name, const std::string &bytes) {
         std::ofstream(std::filesystem::path(dir + L"\\" + name), std::ios::binary) << bytes;
         return dir + L"\\" + name;
     }
 };
 
-// At start: DPI-aware, the focus on Help. Help and About disable the main dialog and end only
-// on a close request; a close request to the main dialog ends the program with 0. (That every
-// control is visible is in its style, which the resource test reads.)
+// At start: the focus on Help. Help and About disable the main dialog and end only on a close
+// request; a close request to the main dialog ends the program with 0. (That every control is
+// visible is in its style, which the resource test reads.)
 TEST_F(SessionTest, StartBoxesAndClose) {
-    // Wine 8 makes every program aware; Windows only one that declares itself so.
-    EXPECT_GT(GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(main)),
-              DPI_AWARENESS_UNAWARE);
     Expect(Start, {LaunchSource, NoTarget, Placeholder});
     Shot(L"start");
     EXPECT_TRUE(WaitFor([&] { return Focus() == Item(IDC_HELPBUTTON); }));
@@ -187,7 +158,7 @@ TEST_F(SessionTest, StartBoxesAndClose) {
         EXPECT_TRUE(IsWindowEnabled(main));
     }
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExitCode(pi.hProcess), 0u);
 }
 
 // The whole job: Open, Save as onto a file that is there already (the file dialog asks first),
@@ -224,7 +195,7 @@ TEST_F(SessionTest, AWholeJobFromOpenToExit) {
     Choose(IDC_OPEN, source);
     Expect(PasswordReady, {source, target, Mask(20)});
     PostMessageW(Open(IDC_RUN, L" Closing......", main), WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(ExitCode(), 0u);
+    EXPECT_EQ(ExitCode(pi.hProcess), 0u);
     EXPECT_EQ(Read(target + L".txt"), Read(golden + "note.txt.out"));
 }
 
