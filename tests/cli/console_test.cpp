@@ -5,12 +5,6 @@
 
 #include <windows.h>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <vector>
-
 namespace {
 
 // The input or the screen of the console that the test is attached to.
@@ -19,30 +13,20 @@ HANDLE Console(const wchar_t *name) {
                        nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
-class ConsoleTest : public ::testing::Test {
+class ConsoleTest : public Driving {
   protected:
-    std::filesystem::path dir;
-    PROCESS_INFORMATION pi = {};
     HANDLE in = nullptr, out = nullptr;
     DWORD before = 0; // the input mode of a new console, which the program finds
 
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("tv-console-" + std::to_string(GetCurrentProcessId()));
-        std::filesystem::create_directory(dir);
-        std::ofstream(dir / "zero.bin", std::ios::binary).write("\0\0\0\0", 4);
+        Driving::SetUp();
+        Put(L"zero.bin", std::string(4, '\0'));
         FreeConsole();
         AllocConsole();
         GetConsoleMode(Console(L"CONIN$"), &before);
         FreeConsole();
-        const wchar_t *program = _wgetenv(L"TV_CLI");
-        ASSERT_TRUE(program) << "TV_CLI names no program to test";
-        std::wstring command = L"\"" + std::wstring(program) + L"\" zero.bin out";
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
         SetConsoleCtrlHandler(nullptr, FALSE); // the program would inherit an ignored Ctrl-C
-        ASSERT_TRUE(CreateProcessW(program, &command[0], nullptr, nullptr, FALSE,
-                                   CREATE_NEW_CONSOLE, nullptr, dir.wstring().c_str(), &si, &pi));
+        ASSERT_NO_FATAL_FAILURE(Launch(L"TV_CLI", L"zero.bin out", CREATE_NEW_CONSOLE));
         ASSERT_TRUE(WaitFor([&] { return AttachConsole(pi.dwProcessId); }));
         SetConsoleCtrlHandler(nullptr, TRUE); // a Ctrl-C on the shared console spares the test
         in = Console(L"CONIN$");
@@ -51,10 +35,8 @@ class ConsoleTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        TerminateProcess(pi.hProcess, 99); // only if a test failed before the end
         FreeConsole();
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
+        Driving::TearDown();
     }
 
     // Everything the console shows, without the spaces at the end of its lines.
@@ -77,12 +59,12 @@ class ConsoleTest : public ::testing::Test {
 
     // Types text on the console's keyboard, "\r" for Enter: a key pressed for each character.
     void Type(const std::wstring &text) {
-        std::vector<INPUT_RECORD> keys(text.size(), INPUT_RECORD{KEY_EVENT, {}});
-        for (size_t i = 0; i < text.size(); i++)
-            keys[i].Event.KeyEvent = {TRUE, 1,         WORD(text[i] == L'\r' ? VK_RETURN : 0),
-                                      0,    {text[i]}, 0};
-        DWORD written;
-        WriteConsoleInputW(in, keys.data(), keys.size(), &written);
+        for (wchar_t c : text) {
+            INPUT_RECORD key = {KEY_EVENT, {}};
+            key.Event.KeyEvent = {TRUE, 1, WORD(c == L'\r' ? VK_RETURN : 0), 0, {c}, 0};
+            DWORD written;
+            WriteConsoleInputW(in, &key, 1, &written);
+        }
     }
 
     DWORD Mode() {
@@ -97,7 +79,7 @@ class ConsoleTest : public ::testing::Test {
 TEST_F(ConsoleTest, TheKeysAreReadHiddenAndTheConsoleIsLeftAsItWas) {
     EXPECT_EQ(Mode(), before & ~ENABLE_ECHO_INPUT);
     Type(L"BNB)C\r");
-    EXPECT_EQ(ExitCode(pi.hProcess), 0u);
+    EXPECT_EQ(ExitCode(), 0u);
     EXPECT_EQ(Screen(), L"Keys:\nout.bin");
     EXPECT_EQ(Mode(), before);
     EXPECT_EQ(Read(dir / "out.bin"), "\x4e\x16\xb1\x70");
@@ -111,14 +93,14 @@ TEST_F(ConsoleTest, TheKeysAreReadHiddenAndTheConsoleIsLeftAsItWas) {
 // A Ctrl-C at the prompt ends the program, with echo on again.
 TEST_F(ConsoleTest, CtrlCAtThePromptLeavesEchoOn) {
     GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    EXPECT_NE(ExitCode(pi.hProcess), STILL_ACTIVE);
+    EXPECT_NE(ExitCode(), STILL_ACTIVE);
     EXPECT_EQ(Mode(), before);
 }
 
 // An error names a character beyond ASCII as the console shows it.
 TEST_F(ConsoleTest, AnErrorShowsTheCharacterItNames) {
     Type(L"BN\u00e9C)\r");
-    EXPECT_EQ(ExitCode(pi.hProcess), 2u);
+    EXPECT_EQ(ExitCode(), 2u);
     EXPECT_TRUE(Shows(L"no key \"\u00e9\" (U+00E9), character 3 of the keys"));
 }
 

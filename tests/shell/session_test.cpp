@@ -10,8 +10,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <functional>
 
 namespace {
@@ -28,34 +26,18 @@ void Shot(const wchar_t *name) {
         WaitFor([&] { return GetFileAttributesW(ask.c_str()) == INVALID_FILE_ATTRIBUTES; }));
 }
 
-class SessionTest : public ::testing::Test {
+class SessionTest : public Driving {
   protected:
-    PROCESS_INFORMATION pi = {};
     HWND main = nullptr;
-    std::wstring dir;
 
     void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("tv-session-" + std::to_string(GetCurrentProcessId()));
-        std::filesystem::create_directory(dir);
-        STARTUPINFOW si = {};
-        si.cb = sizeof si;
-        const wchar_t *program = _wgetenv(L"TV_PROGRAM");
-        ASSERT_TRUE(program) << "TV_PROGRAM names no program to test";
-        std::wstring command = L"\"" + std::wstring(program) + L"\"";
-        ASSERT_TRUE(CreateProcessW(program, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                                   nullptr, &si, &pi));
+        Driving::SetUp();
+        ASSERT_NO_FATAL_FAILURE(Launch(L"TV_PROGRAM", L"", 0));
         ASSERT_TRUE(WaitFor([&] {
             main = FindWindowW(L"TarvixClass", L"Tarvix-Vantor");
             return main && IsWindowVisible(main);
         })) << "the main dialog did not show";
         WaitFor([&] { return WaitForInputIdle(pi.hProcess, 0) == 0; });
-    }
-
-    void TearDown() override {
-        TerminateProcess(pi.hProcess, 99); // only if a test failed before the end
-        std::error_code ec;
-        std::filesystem::remove_all(dir, ec);
     }
 
     HWND Item(int id) { return GetDlgItem(main, id); }
@@ -134,11 +116,6 @@ class SessionTest : public ::testing::Test {
         Ended(dlg);
         EXPECT_TRUE(IsWindowEnabled(main));
     }
-
-    std::wstring Put(const std::wstring &name, const std::string &bytes) {
-        std::ofstream(std::filesystem::path(dir + L"\\" + name), std::ios::binary) << bytes;
-        return dir + L"\\" + name;
-    }
 };
 
 // At start: the focus on Help. Help and About disable the main dialog and end only on a close
@@ -158,7 +135,7 @@ TEST_F(SessionTest, StartBoxesAndClose) {
         EXPECT_TRUE(IsWindowEnabled(main));
     }
     PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_EQ(ExitCode(pi.hProcess), 0u);
+    EXPECT_EQ(ExitCode(), 0u);
 }
 
 // The whole job: Open, Save as onto a file that is there already (the file dialog asks first),
@@ -195,7 +172,7 @@ TEST_F(SessionTest, AWholeJobFromOpenToExit) {
     Choose(IDC_OPEN, source);
     Expect(PasswordReady, {source, target, Mask(20)});
     PostMessageW(Open(IDC_RUN, L" Closing......", main), WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(ExitCode(pi.hProcess), 0u);
+    EXPECT_EQ(ExitCode(), 0u);
     EXPECT_EQ(Read(target + L".txt"), Read(golden + "note.txt.out"));
 }
 
