@@ -11,7 +11,7 @@
 #include <functional>
 #include <string>
 
-enum State { Start, SourceChosen, TargetChosen, PasswordReady, None = -1 };
+enum State { Start, SourceChosen, TargetChosen, PasswordReady };
 
 // What the source, target and mask labels show.
 struct Labels {
