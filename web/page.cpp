@@ -6,6 +6,7 @@
 #include "codec.h"
 #include "dialog.h"
 #include "ids.h"
+#include "password.h"
 #include "pipeline.h"
 #include "platform.h"
 #include "screen.h"
@@ -13,8 +14,10 @@
 
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
@@ -23,6 +26,7 @@
 
 // The page's script, handed to the module as Module.page, holds the controls and the boxes.
 EM_JS(void, DrawText, (int id, const char *text), { Module.page.setText(id, UTF8ToString(text)); });
+EM_JS(void, DrawCount, (int id, const char *text), { Module.page.count(id, UTF8ToString(text)); });
 EM_JS(void, DrawEnabled, (int id, int on), { Module.page.enable(id, on != 0); });
 EM_JS(void, DrawMessage, (const char *text, const char *caption),
       { Module.page.message(UTF8ToString(text), UTF8ToString(caption)); });
@@ -33,8 +37,21 @@ EM_JS(void, DrawBox, (int templateId), { Module.page.box(templateId); });
 // that the labels show those names and the output takes the source's suffix.
 static const char *const Folder = "/documents";
 
+// What a screen reader says of the mask, whose asterisks it would read out one by one: how many
+// symbols it shows, as a sighted user counts them. The placeholder shows none.
+static void ShowCount(const wchar_t *mask) {
+    const bool placeholder = std::wcscmp(mask, Placeholder) == 0;
+    const long n = placeholder ? 0 : std::count(mask, mask + std::wcslen(mask), L'*');
+    const std::string count = n == 0   ? "no symbols entered"
+                              : n == 1 ? "1 symbol entered"
+                                       : std::to_string(n) + " symbols entered";
+    DrawCount(IDC_MASK, count.c_str());
+}
+
 static void SetText(int id, const wchar_t *text) {
     DrawText(id, EncodeUtf8(text).c_str());
+    if (id == IDC_MASK)
+        ShowCount(text);
 }
 
 static void Enable(int id, bool on) {
@@ -96,6 +113,7 @@ EMSCRIPTEN_KEEPALIVE void tv_launch() {
     SetScreen(&pageScreen);
     SetPlatform(&pagePlatform);
     InitDialog();
+    ShowCount(Placeholder);
 }
 
 // The command of the control with this ID, as the dialog receives it.
@@ -147,5 +165,6 @@ EMSCRIPTEN_KEEPALIVE void tv_forget() {
     KeepOnly(L"");
     ResetProgramState();
     InitDialog();
+    ShowCount(Placeholder);
 }
 }

@@ -25,16 +25,26 @@ function setEnabled(c, on) {
     }
 }
 
+// Where a control shows its text: the mask shows its asterisks apart from the count that a screen
+// reader says instead.
+function shown(c) {
+    return c.querySelector('[aria-hidden=true]') ?? c;
+}
+
 // The controls as the dialog's template has them, to return to once a document is forgotten.
-const template = controls.map((c) => [c, c.textContent, isEnabled(c)]);
+const template = controls.map((c) => [c, shown(c).textContent, isEnabled(c)]);
 const messages = [];
 let tarvix;
 let ended = false;
+let opened = 0; // documents chosen or dropped so far, and cancels: the latest of them counts
 
 // What the C++ front end calls (Module.page).
 const page = {
     setText(id, text) {
-        control(id).textContent = text;
+        shown(control(id)).textContent = text;
+    },
+    count(id, text) {
+        control(id).querySelector('.sr').textContent = text;
     },
     enable(id, on) {
         setEnabled(control(id), on);
@@ -80,7 +90,7 @@ function finish() {
     setTimeout(() => URL.revokeObjectURL(link.href), 40000);
     tarvix._tv_forget();
     for (const [c, text, on] of template) {
-        c.textContent = text;
+        shown(c).textContent = text;
         setEnabled(c, on);
     }
     focusFirst();
@@ -96,15 +106,22 @@ messageBox.addEventListener('close', () => {
 
 // The document goes into the module's folder under its own name, as much of it as the C++ asks
 // for. One that cannot be read is opened all the same, and the Run says that it cannot open it.
+// A document chosen or dropped while an earlier one is still being read wins, however long the
+// earlier one takes, as does a cancel of the file picker.
 async function open(file) {
+    const mine = ++opened;
     let bytes = null;
     try {
         bytes = new Uint8Array(await file.slice(0, tarvix._tv_read_limit()).arrayBuffer());
-        tarvix.FS.writeFile(file.name, bytes);
+        if (mine === opened) {
+            tarvix.FS.writeFile(file.name, bytes);
+        }
     } catch {
         bytes = null;
     }
-    tarvix.ccall('tv_open', null, ['string', 'number'], [file.name, bytes ? 1 : 0]);
+    if (mine === opened) {
+        tarvix.ccall('tv_open', null, ['string', 'number'], [file.name, bytes ? 1 : 0]);
+    }
 }
 
 picker.addEventListener('change', () => {
@@ -113,6 +130,7 @@ picker.addEventListener('change', () => {
     }
 });
 picker.addEventListener('cancel', () => {
+    opened++;
     tarvix.ccall('tv_open', null, ['string', 'number'], [null, 0]);
 });
 

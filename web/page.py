@@ -5,7 +5,8 @@
   and texts, all read from the Windows resource script (shell/tarvix.rc.in) and its ID headers,
   so that the resources stay the one source of both programs; the About box's stamp is the one
   the Windows build uses;
-- web/page.css with a rule for each control's place in dialog units;
+- web/page.css with a rule for each control's place in dialog units, on screens as wide as the
+  dialog;
 - the module Emscripten built and web/page.js, in one script element;
 - a policy that runs only that script and that style (by their SHA-256) and connects nowhere.
     page.py SOURCE_DIR STAMP MODULE_JS OUT"""
@@ -17,9 +18,14 @@ import sys
 from pathlib import Path
 
 WS_DISABLED, WS_BORDER = 0x08000000, 0x00800000
-# What a control says of itself where its caption says nothing or is a text that changes.
-NAMES = {"IDC_KEY_BLANK": "Key without caption", "IDC_SOURCE": "Source document",
+# What a control says of itself where its caption says nothing, is a text that changes or could
+# be taken for another's: the times key is not the letter X.
+NAMES = {"IDC_KEY_BLANK": "Space", "IDC_KEY_TIMES": "x (times)", "IDC_SOURCE": "Source document",
          "IDC_TARGET": "Target document", "IDC_MASK": "Password", "IDC_WEB": "Web address"}
+# Controls that the page draws larger than the dialog, their width and height in dialog units:
+# a browser's fonts are wider and taller than the dialog's. The mask takes the free room up to
+# Reset password, and the two labels of one line a unit more than the line that they hold.
+SIZES = {"IDC_MASK": (118, 9), "IDC_WEB": (88, 9)}
 # The two buttons whose file dialogs the page's script replaces with its own steps.
 ASKS = {"IDC_OPEN": "open", "IDC_SAVEAS": "save"}
 STRING = r'"((?:[^"\\]|\\.)*)"'  # a resource string; a backslash may end a line within it
@@ -59,20 +65,26 @@ def place(selector, x, y, width, height):
 
 
 def main_controls(dialog):
-    """The main dialog's controls as elements, and the rules that place them."""
+    """The main dialog's controls as elements, each with a class for its role (key for the
+    keypad's), and the rules that place them."""
     elements, rules = [], [place("#client", 0, 0, *dialog["size"])]
-    for text, number, name, cls, style, where in dialog["controls"]:
+    for text, number, name, cls, style, (x, y, width, height) in dialog["controls"]:
         off = style & WS_DISABLED
         label = f' aria-label="{NAMES[name]}"' if name in NAMES else ""
+        role = "key" if name.startswith("IDC_KEY_") else name[4:].lower()
+        content = html.escape(text)
         if cls == "BUTTON":
             ask = f' data-ask="{ASKS[name]}"' if name in ASKS else ""
-            elements.append(f'<button type="button" id="c{number}"{label}{ask}'
-                            f'{" disabled" if off else ""}>{html.escape(text)}</button>')
+            elements.append(f'<button type="button" id="c{number}" class="{role}"{label}{ask}'
+                            f'{" disabled" if off else ""}>{content}</button>')
         else:
-            border = ' class="border"' if style & WS_BORDER else ""
-            elements.append(f'<output id="c{number}"{label}{border} aria-disabled='
-                            f'"{"true" if off else "false"}">{html.escape(text)}</output>')
-        rules.append(place(f"#c{number}", *where))
+            border = " border" if style & WS_BORDER else ""
+            # The mask's asterisks are hidden from a screen reader, which hears a count instead.
+            if name == "IDC_MASK":
+                content = f'<span aria-hidden="true">{content}</span><span class="sr"></span>'
+            elements.append(f'<output id="c{number}" class="{role}{border}"{label} aria-disabled='
+                            f'"{"true" if off else "false"}">{content}</output>')
+        rules.append(place(f"#c{number}", x, y, *SIZES.get(name, (width, height))))
     return "\n".join(elements), "\n".join(rules)
 
 
@@ -83,7 +95,7 @@ def box(number, dialog):
     return (f'<dialog id="box{number}" aria-labelledby="box{number}-caption">'
             f'<form method="dialog"><div class="caption"><span id="box{number}-caption">'
             f'{html.escape(dialog["caption"])}</span><button aria-label="Close">&#x2715;</button>'
-            f'</div><p class="text">{html.escape(text)}</p></form></dialog>',
+            f'</div><p class="text" tabindex="0">{html.escape(text)}</p></form></dialog>',
             f"#box{number}{{width:calc({width}*var(--x) + 24px)}}")
 
 
@@ -99,7 +111,8 @@ def main():
     controls, rules = main_controls(found["IDD_MAIN"])
     boxes, box_rules = zip(*(box(ids[name], found[name]) for name in ("IDD_HELP", "IDD_ABOUT")))
     web = source / "web"
-    style = "\n".join([(web / "page.css").read_text(), rules, *box_rules]) + "\n"
+    css = (web / "page.css").read_text().replace("/* @PLACES@ */", rules)
+    style = css + "\n".join(box_rules) + "\n"
     script = module.read_text() + "\n" + (web / "page.js").read_text()
     if re.search(r"</script|<!--", script, re.I):
         sys.exit("page.py: the script holds text that would end its element early")
