@@ -37,6 +37,7 @@ const messages = [];
 let tarvix;
 let ended = false;
 let opened = 0; // documents chosen or dropped so far, and cancels: the latest of them counts
+let expected = 0; // bytes of the document opened, which is as long as its output
 
 // What the C++ front end calls (Module.page).
 const page = {
@@ -107,7 +108,8 @@ messageBox.addEventListener('close', () => {
 // The document goes into the module's folder under its own name, as much of it as the C++ asks
 // for. One that cannot be read is opened all the same, and the Run says that it cannot open it.
 // A document chosen or dropped while an earlier one is still being read wins, however long the
-// earlier one takes, as does a cancel of the file picker.
+// earlier one takes, as does a cancel of the file picker. Once the document is there, the page
+// prepares the memory of its Run, after the screen has shown it.
 async function open(file) {
     const mine = ++opened;
     let bytes = null;
@@ -121,6 +123,8 @@ async function open(file) {
     }
     if (mine === opened) {
         tarvix.ccall('tv_open', null, ['string', 'number'], [file.name, bytes ? 1 : 0]);
+        expected = bytes ? bytes.length : 0;
+        setTimeout(() => tarvix._tv_prepare(expected));
     }
 }
 
@@ -176,8 +180,18 @@ document.addEventListener('drop', (event) => {
     }
 });
 
+// Emscripten's in-memory files grow by an eighth at a time once past 1 MB, each time into a new
+// copy: the output of the largest document would be copied a dozen times as its Run writes it.
+// The only file that the page writes in pieces is that output, as long as the document opened,
+// so a file that grows takes that room at once.
+function growOnce(memfs) {
+    const expand = memfs.expandFileStorage;
+    memfs.expandFileStorage = (node, size) => expand(node, Math.max(size, expected));
+}
+
 Tarvix({ page }).ready.then((m) => {
     tarvix = m;
+    growOnce(tarvix.FS.filesystems.MEMFS);
     tarvix._tv_launch();
     focusFirst();
 });
