@@ -8,7 +8,6 @@
 // a finger below the dialog's width. In Chromium also: jobs by finger and by a dropped file, no
 // document kept in memory, axe-core's rules and the accessibility tree, and which of several
 // documents chosen one after another the page opens.
-// TV_SHOTS, when set, names the folder for the screenshots of the read-me (Chromium).
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import { mkdtempSync, readFileSync } from 'node:fs';
@@ -20,7 +19,7 @@ import { pathToFileURL } from 'node:url';
 
 import { launch, until } from './engines.mjs';
 
-const { TV_ENGINE: engine, TV_PAGE, TV_HELPER, TV_CLI, TV_GOLDEN, TV_SHOTS } = process.env;
+const { TV_ENGINE: engine, TV_PAGE, TV_HELPER, TV_CLI, TV_GOLDEN } = process.env;
 const chromium = engine === 'chromium';
 const table = JSON.parse(execFileSync(TV_HELPER, ['states']));
 const [Start, SourceChosen, TargetChosen, PasswordReady] = [0, 1, 2, 3];
@@ -181,10 +180,6 @@ test('whole jobs give the golden output, the same as the command line', async ()
         await saveAs(tab, name, way);
         await expectScreen(tab, TargetChosen, file, name, 0);
         await enter(tab, keys, way, file, name);
-        if (TV_SHOTS && chromium && i < 2) {
-            await tab.page.mouse.move(0, 0);
-            await tab.page.screenshot({ path: join(TV_SHOTS, ['web.png', 'web-phone.png'][i]) });
-        }
         await press(tab, Run, way);
         assert.equal((await message(tab))[0], ' Closing......'); // its text is the core's
         await expectScreen(tab, PasswordReady, file, name, 20);
