@@ -9,7 +9,8 @@ import { launch, until } from '../tests/web/engines.mjs';
 
 const [page, doc, folder] = process.argv.slice(2);
 const browser = await launch('chromium');
-for (const [name, width, height, touch] of [['web.png', 600, 460, false], ['web-phone.png', 360, 820, true]]) {
+const shots = [['web.png', 600, 460, false], ['web-phone.png', 360, 820, true]];
+for (const [name, width, height, touch] of shots) {
     const tab = await browser.open({ url: pathToFileURL(page).href, width, height, touch });
     await until(tab, () => document.activeElement.id === 'c4002');
     await tab.choose('#picker', doc, () => tab.click('#c4005'));

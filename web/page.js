@@ -189,6 +189,13 @@ function growOnce(memfs) {
     memfs.expandFileStorage = (node, size) => expand(node, Math.max(size, expected));
 }
 
+// Served from a web host, the page that names its manifest is an app, whose worker keeps its
+// files so that it starts with no network; without the worker it works all the same, online.
+// Opened from a file, it is the page alone.
+if (/^https?:$/.test(location.protocol) && document.querySelector('link[rel=manifest]')) {
+    navigator.serviceWorker?.register('sw.js').catch(() => {});
+}
+
 Tarvix({ page }).ready.then((m) => {
     tarvix = m;
     growOnce(tarvix.FS.filesystems.MEMFS);

@@ -9,10 +9,13 @@
   dialog;
 - the module Emscripten built and web/page.js, in one script element;
 - a policy that runs only that script and that style (by their SHA-256) and connects nowhere.
-    page.py SOURCE_DIR STAMP MODULE_JS OUT"""
+With a version and a folder, it also writes the web app into that folder: the same page as
+index.html, with its manifest, its icons and its worker (write_app).
+    page.py SOURCE_DIR STAMP MODULE_JS OUT [VERSION APP_FOLDER]"""
 import base64
 import hashlib
 import html
+import json
 import re
 import sys
 from pathlib import Path
@@ -103,6 +106,27 @@ def sha256(text):
     return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
 
 
+def fill(text, tokens):
+    for token, value in tokens.items():
+        text = text.replace(token, value)
+    return text
+
+
+def write_app(folder, web, page, title, version):
+    """The web app: the page as index.html with its manifest and icons, and its worker, which
+    keeps them all in a cache named after the version and a digest of their bytes."""
+    folder.mkdir(parents=True, exist_ok=True)
+    files = {"index.html": page.encode(),
+             "manifest.webmanifest": fill((web / "manifest.webmanifest").read_text(),
+                                          {"@TITLE@": title}).encode(),
+             **{name: (web / name).read_bytes() for name in ("icon-192.png", "icon-512.png")}}
+    digest = hashlib.sha256(b"".join(files.values())).hexdigest()[:16]
+    worker = fill((web / "sw.js").read_text(), {"@FILES@": json.dumps(list(files)),
+                                                "@VERSION@": f"{version}-{digest}"})
+    for name, data in {**files, "sw.js": worker.encode()}.items():
+        (folder / name).write_bytes(data)
+
+
 def main():
     source, stamp, module, out = Path(sys.argv[1]), sys.argv[2], Path(sys.argv[3]), sys.argv[4]
     ids = defines(source / "core" / "ids.h", source / "shell" / "resource.h")
@@ -119,12 +143,20 @@ def main():
     policy = (f"default-src 'none'; script-src {sha256(script)} 'wasm-unsafe-eval'; "
               f"style-src {sha256(style)}; img-src data:; connect-src 'none'; "
               "base-uri 'none'; form-action 'none'")
-    page = (web / "page.html").read_text()
-    for token, value in (("@POLICY@", policy), ("@TITLE@", html.escape(found["IDD_MAIN"]["caption"])),
-                         ("@CONTROLS@", controls), ("@BOXES@", "\n".join(boxes)),
-                         ("@STYLE@", style), ("@SCRIPT@", script)):
-        page = page.replace(token, value)
+    title = html.escape(found["IDD_MAIN"]["caption"])
+    template = (web / "page.html").read_text()
+    parts = {"@TITLE@": title, "@CONTROLS@": controls, "@BOXES@": "\n".join(boxes),
+             "@STYLE@": style, "@SCRIPT@": script}
+    page = fill(template, {"@POLICY@": policy, "@APP@": "", **parts})
     Path(out).write_text(page, encoding="utf-8")
+    # The web app's page names its manifest, and its policy lets it take that, its worker and
+    # the manifest's icons, which a browser takes as the page's images, from its own site.
+    if len(sys.argv) > 6:
+        app_policy = policy.replace("img-src data:", "img-src data: 'self'")
+        app = fill(template, {"@POLICY@": app_policy + "; manifest-src 'self'; worker-src 'self'",
+                              "@APP@": '\n<link rel="manifest" href="manifest.webmanifest">',
+                              **parts})
+        write_app(Path(sys.argv[6]), web, app, title, sys.argv[5])
 
 
 if __name__ == "__main__":

@@ -23,7 +23,8 @@ import { pathToFileURL } from 'node:url';
 const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
 
 export async function until(tab, fn, arg) {
-    for (let waited = 0; !(await tab.evaluate(fn, arg)); waited += 20) {
+    // Not while a new page is loading, where it finds no page to run in.
+    for (let waited = 0; !(await tab.evaluate(fn, arg).catch(() => false)); waited += 20) {
         if (waited > 20000) {
             throw new Error(`waited in vain for ${fn}`);
         }
@@ -56,8 +57,9 @@ async function saved(folder, action) {
 // Chromium, through its DevTools protocol, and Firefox, through WebDriver BiDi, both driven by
 // puppeteer-core. Without the flags that silence its background services, Chromium tries many
 // connections of its own. Firefox's driver cancels a file picker that a click opens, even one
-// that it answers: the file goes into the input straight. With Firefox's downloads panel, which opens
-// after each download, the page would lose the keyboard's focus.
+// that it answers: the file goes into the input straight, as a new choice even of the same file.
+// With Firefox's downloads panel, which opens after each download, the page would lose the
+// keyboard's focus.
 async function puppeteer(engine) {
     const { default: puppeteer } = await import('puppeteer-core');
     const downloads = mkdtempSync(join(tmpdir(), 'tv-downloads-'));
@@ -74,10 +76,11 @@ async function puppeteer(engine) {
             'browser.download.always_ask_before_handling_new_types': false,
         },
     });
+    // The browser's own profile, not a private one, which a web app could not be installed from.
+    const context = browser.defaultBrowserContext();
+    await (chromium && context.setDownloadBehavior({ policy: 'allow', downloadPath: downloads }));
     return {
         async open({ url, width, height, touch = false, before }) {
-            const context = await browser.createBrowserContext(
-                chromium ? { downloadBehavior: { policy: 'allow', downloadPath: downloads } } : {});
             const page = await context.newPage();
             const screen = { hasTouch: touch, isMobile: touch };
             await page.setViewport({ width, height, ...screen });
@@ -109,7 +112,7 @@ async function puppeteer(engine) {
                         return press();
                     }
                     const field = await page.$(input);
-                    await field.evaluate((e) => (e.value = '')); // a new choice, even of the same file
+                    await field.evaluate((e) => (e.value = ''));
                     await field.uploadFile(path);
                 },
                 download: (action) => saved(downloads, action),
@@ -121,7 +124,7 @@ async function puppeteer(engine) {
                     const { usedSize, backingStorageSize } = await cdp.send('Runtime.getHeapUsage');
                     return usedSize + backingStorageSize;
                 }),
-                close: () => context.close(),
+                close: () => page.close(),
             };
         },
         async close() {
@@ -135,7 +138,7 @@ async function puppeteer(engine) {
 // shown in a frame of the size asked for. The frame reaches the keyboard's focus only where a
 // file:// page may reach another file. The browser saves downloads into the XDG download folder.
 // Its driver reports neither requests nor console messages, and it cancels a file picker that a
-// click opens: the file goes into the input straight.
+// click opens: the file goes into the input straight, as a new choice.
 async function webkit() {
     const { Builder, By, Key } = await import('selenium-webdriver');
     const { DriverService } = await import('selenium-webdriver/remote/index.js');
@@ -157,7 +160,8 @@ async function webkit() {
         },
     }).build();
     await driver.manage().window().setRect({ width: 1000, height: 800 });
-    const keys = { Tab: Key.TAB, 'Shift+Tab': Key.chord(Key.SHIFT, Key.TAB), Enter: Key.ENTER, Space: Key.SPACE };
+    const keys = { Tab: Key.TAB, 'Shift+Tab': Key.chord(Key.SHIFT, Key.TAB), Enter: Key.ENTER,
+        Space: Key.SPACE };
     const place = (w, h) => `border:0;display:block;width:${w}px;height:${h}px`;
     return {
         async open({ url, width, height }) {
@@ -176,7 +180,7 @@ async function webkit() {
                         return press();
                     }
                     const field = await driver.findElement(By.css(input));
-                    await driver.executeScript('arguments[0].value = ""', field); // a new choice
+                    await driver.executeScript('arguments[0].value = ""', field);
                     await field.sendKeys(path);
                 },
                 download: (action) => saved(downloads, action),

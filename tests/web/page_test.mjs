@@ -7,25 +7,28 @@
 // that phones and desktops have, and keys large enough for a finger below the dialog's width. In
 // Chromium also: jobs by finger and by a dropped file, no document kept in memory, axe-core's
 // rules and the accessibility tree, and which of several documents chosen one after another the
-// page opens.
+// page opens. The web app, served by tools/serve, in Chromium and Firefox: its worker's cache,
+// whole jobs online and offline, nothing of a document kept; in Chromium also its installability
+// and an update from one version to the next.
 import assert from 'node:assert/strict';
-import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync } from 'node:fs';
+import { execFileSync, spawn } from 'node:child_process';
+import { once } from 'node:events';
+import { mkdtempSync, readFileSync, readdirSync, renameSync, symlinkSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
-import { basename, extname, join } from 'node:path';
+import { basename, dirname, extname, join, resolve } from 'node:path';
 import { after, test } from 'node:test';
 import { pathToFileURL } from 'node:url';
 
 import { launch, until } from './engines.mjs';
 
-const { TV_ENGINE: engine, TV_PAGE, TV_HELPER, TV_GOLDEN } = process.env;
+const { TV_ENGINE: engine, TV_PAGE, TV_APP, TV_HELPER, TV_GOLDEN } = process.env;
 const chromium = engine === 'chromium';
 const table = JSON.parse(execFileSync(TV_HELPER, ['states']));
 const [Start, SourceChosen, TargetChosen, PasswordReady] = [0, 1, 2, 3];
 const Open = '#c4005', SaveAs = '#c4006', Run = '#c4008', OK = '#message button';
 const Desktop = { width: 600, height: 460 }, Phone = { width: 360, height: 800 };
-const note = join(TV_GOLDEN, 'note.txt');
+const note = join(TV_GOLDEN, 'note.txt'), source = resolve(TV_GOLDEN, '../../..');
 const work = mkdtempSync(join(tmpdir(), 'tv-web-'));
 const small = join(work, 'small'), big = join(work, 'big.bin'); // too small, and too big, to run
 execFileSync(TV_HELPER, ['gen', '3', '1', small]);
@@ -33,15 +36,31 @@ execFileSync(TV_HELPER, ['gen', '2800001', '2', big]);
 const browser = await launch(engine);
 after(() => browser.close());
 
-// A new page of this size, with a touch screen or without. Every request after the load and
-// every error, as the browser's driver reports them and as the page sees them itself (its errors,
-// what its policy refused, what it loaded), is recorded; close() checks that there was none but
-// what the test expects. In Chromium, held() gives the bytes that its JavaScript heap and array
-// buffers, where its folder keeps the documents, have grown by since the load: some 1 MB as its
-// script runs, no document.
-async function load(size = Desktop, touch = false) {
-    const tab = await browser.open({ url: pathToFileURL(TV_PAGE).href, ...size, touch });
-    await until(tab, () => document.activeElement.id === 'c4002');
+// A new page of this size, with a touch screen or without, from the page's file or from url.
+// Every request after the load and every error, as the browser's driver reports them and as the
+// page sees them itself (watch), is recorded; close() checks that there was none but what the
+// test expects. In Chromium, held() gives the bytes that its JavaScript heap and array buffers,
+// where its folder keeps the documents, have grown by since the load: some 1 MB as its script
+// runs, no document.
+async function load(size = Desktop, touch = false, url = pathToFileURL(TV_PAGE).href) {
+    const tab = await browser.open({ url, ...size, touch });
+    await watch(tab);
+    const launched = tab.heap && await tab.heap();
+    tab.held = tab.heap && (async () => (await tab.heap()) - launched);
+    const close = tab.close;
+    tab.close = async (expected = /^$/) => {
+        const { requests, errors } = tab.seen();
+        const seen = [...requests, ...errors, ...(await tab.evaluate(() => window.seen))];
+        assert.deepEqual(seen.filter((e) => !expected.test(e)), []);
+        await close();
+    };
+    return tab;
+}
+
+// Once the page has started, what it sees itself is recorded: its errors, what its policy
+// refused and what it loaded.
+async function watch(tab) {
+    await until(tab, () => document.activeElement?.id === 'c4002' && !window.seen);
     await tab.evaluate(() => {
         const seen = (window.seen = []);
         addEventListener('error', (e) => seen.push(`error ${e.message}`));
@@ -50,17 +69,6 @@ async function load(size = Desktop, touch = false) {
         new PerformanceObserver((list) => seen.push(...list.getEntries().map((e) => `loaded ${e.name}`)))
             .observe({ type: 'resource' });
     });
-    const launched = tab.heap && await tab.heap();
-    tab.held = tab.heap && (async () => (await tab.heap()) - launched);
-    const close = tab.close;
-    tab.close = async (expected = /^$/) => {
-        const { requests, errors } = tab.seen();
-        const seen = [...errors, ...(await tab.evaluate(() => window.seen))];
-        assert.deepEqual({ requests, errors: seen.filter((e) => !expected.test(e)) },
-            { requests: [], errors: [] });
-        await close();
-    };
-    return tab;
 }
 
 // The screen against state s of the table with these labels and this many symbols entered (the
@@ -163,33 +171,38 @@ const engineJobs = chromium
     ? [[0, 'mouse'], [1, 'touch', Phone], [2, 'keyboard'], [3, 'drop'], [4, 'mouse']]
     : [[0, 'mouse'], [1, 'keyboard', Phone], [4, 'mouse']];
 
+// A whole job on the page at launch: the golden entry of size class i, the way given, its
+// download against the golden corpus.
+async function job(tab, i, way) {
+    const [entry, keys, expected] = jobs[i];
+    const [, bytes, seed] = entry.split(':');
+    const doc = bytes ? join(work, `gen-${bytes}`) : join(TV_GOLDEN, entry);
+    if (bytes) {
+        execFileSync(TV_HELPER, ['gen', bytes, seed, doc]);
+    }
+    const file = basename(doc), name = 'scrambled ' + i;
+    await expectScreen(tab, Start);
+    await open(tab, doc, way);
+    await expectScreen(tab, SourceChosen, file);
+    await saveAs(tab, name, way);
+    await expectScreen(tab, TargetChosen, file, name, 0);
+    await enter(tab, keys, way, file, name);
+    await press(tab, Run, way);
+    assert.equal((await message(tab))[0], ' Closing......'); // its text is the core's
+    await expectScreen(tab, PasswordReady, file, name, 20);
+    const output = await tab.download(() => press(tab, OK, way));
+    assert.equal(output.name, name + (extname(file) || '(2)'));
+    assert.equal(fnv1a64(output.bytes), expected, entry);
+    // The document, the output and the password are forgotten: the screen is at launch.
+    await expectScreen(tab, Start);
+    assert.ok(!tab.held || await tab.held() < 2.8e6, 'a document kept');
+    assert.equal(await tab.evaluate(() => document.activeElement.id), 'c4002');
+}
+
 test('whole jobs give the golden output', async () => {
-    assert.equal(jobs.length, 5);
     for (const [i, way, size = Desktop] of engineJobs) {
-        const [entry, keys, expected] = jobs[i];
-        const [, bytes, seed] = entry.split(':');
-        const doc = bytes ? join(work, `gen-${bytes}`) : join(TV_GOLDEN, entry);
-        if (bytes) {
-            execFileSync(TV_HELPER, ['gen', bytes, seed, doc]);
-        }
         const tab = await load(size, way === 'touch');
-        const file = basename(doc), name = 'scrambled ' + i;
-        await expectScreen(tab, Start);
-        await open(tab, doc, way);
-        await expectScreen(tab, SourceChosen, file);
-        await saveAs(tab, name, way);
-        await expectScreen(tab, TargetChosen, file, name, 0);
-        await enter(tab, keys, way, file, name);
-        await press(tab, Run, way);
-        assert.equal((await message(tab))[0], ' Closing......'); // its text is the core's
-        await expectScreen(tab, PasswordReady, file, name, 20);
-        const output = await tab.download(() => press(tab, OK, way));
-        assert.equal(output.name, name + (extname(file) || '(2)'));
-        assert.equal(fnv1a64(output.bytes), expected, entry);
-        // The document, the output and the password are forgotten: the screen is at launch.
-        await expectScreen(tab, Start);
-        assert.ok(!tab.held || await tab.held() < 2.8e6, 'a document kept');
-        assert.equal(await tab.evaluate(() => document.activeElement.id), 'c4002');
+        await job(tab, i, way);
         await tab.close();
     }
 });
@@ -249,7 +262,8 @@ function cutOff(names) {
     const cut = [];
     for (const font of ['', ...names]) {
         document.documentElement.style.fontFamily = font && `"test ${font}"`;
-        for (const e of document.querySelectorAll('#client > *, h1, dialog[open] :is(.caption, button, .text)')) {
+        for (const e of document.querySelectorAll(
+            '#client > *, h1, dialog[open] :is(.caption, button, .text)')) {
             const style = getComputedStyle(e);
             if (parseFloat(style.fontSize) < 12 || (style.overflowY !== 'auto' &&
                 (e.scrollWidth > e.clientWidth || e.scrollHeight > e.clientHeight))) {
@@ -292,25 +306,24 @@ test('in every state, at a desktop\'s size and a phone\'s, every text fits its b
     for (const size of [Phone, { width: 549, height: 640 }, Desktop]) {
         await tab.resize(size.width, size.height);
         const keys = await tab.evaluate(() => [...document.querySelectorAll('.key')]
-            .map((k) => k.getBoundingClientRect()).map((r) => [r.top, r.left, r.width, r.height]));
-        const rows = new Set(keys.map(([top]) => top));
+            .map((k) => k.getBoundingClientRect())
+            .map((r) => [r.top, r.left, r.width >= 44 && r.height >= 44]));
         assert.ok(keys.every(([top, left], k) => !k || top > keys[k - 1][0] ||
             (top === keys[k - 1][0] && left > keys[k - 1][1])), 'keys out of order');
-        if (size === Desktop) {
-            assert.deepEqual([...rows].map((top) => keys.filter(([t]) => t === top).length),
-                [13, 13, 13, 13]);
-        } else {
-            assert.ok(keys.every(([, , w, h]) => w >= 44 && h >= 44), JSON.stringify(keys));
-        }
+        assert.deepEqual(size === Desktop ? [...new Set(keys.map(([top]) => top))].map((top) =>
+            keys.filter(([t]) => t === top).length) : keys.filter(([, , large]) => !large),
+        size === Desktop ? [13, 13, 13, 13] : []);
     }
     // What a screen reader says of the controls: a name for each, the times key apart from X,
     // what the key without caption enters and how many symbols the mask shows.
     const heard = async (id) => {
-        const { role, name, children = [] } = await tab.page.accessibility.snapshot({ root: await tab.page.$(id) });
+        const { role, name, children = [] } =
+            await tab.page.accessibility.snapshot({ root: await tab.page.$(id) });
         return [role, name, ...children.map((c) => c.name)];
     };
     if (chromium) {
-        const ids = await tab.evaluate(() => [...document.querySelectorAll('#client > *')].map((c) => `#${c.id}`));
+        const ids = await tab.evaluate(() =>
+            [...document.querySelectorAll('#client > *')].map((c) => `#${c.id}`));
         assert.deepEqual((await Promise.all(ids.map(heard))).filter(([, name]) => name).length, 62);
         assert.deepEqual(await Promise.all(['#c4009', '#c4056', '#c4032', '#c4010'].map(heard)), [
             ['button', 'Space'], ['button', 'x (times)'], ['button', 'X'],
@@ -338,7 +351,8 @@ test('in every state, at a desktop\'s size and a phone\'s, every text fits its b
     for (let k = 0; k < 10; k++) {
         await tab.click('#c4053');
     }
-    assert.deepEqual(chromium && await heard('#c4010'), chromium && ['status', 'Password', '20 symbols entered']);
+    assert.deepEqual(chromium && await heard('#c4010'),
+        chromium && ['status', 'Password', '20 symbols entered']);
     await check('20 symbols');
     await tab.click(Run);
     await check('the closing message');
@@ -391,4 +405,85 @@ async () => {
     await tab.click('#name button[value=cancel]');
     await expectScreen(tab, SourceChosen, 'note.txt');
     await tab.close();
+});
+
+// The web app served from 127.0.0.1 by tools/serve for test t, from a folder that stands for
+// folder and can be made to stand for another (to(next)); close() stops it, as a network that
+// goes away, and so does the end of t, however it ends.
+async function host(t, folder) {
+    const site = join(work, `site-${Date.now()}`);
+    symlinkSync(folder, site);
+    const server = spawn(join(source, 'tools', 'serve'), [site, '0'],
+        { stdio: ['ignore', 'pipe', 'ignore'] });
+    t.after(() => server.kill());
+    const [, url] = String(await once(server.stdout, 'data')).match(/\((http:\S+)\)/);
+    const to = (next) => {
+        symlinkSync(next, `${site}.next`);
+        renameSync(`${site}.next`, site);
+    };
+    return { url, to, close: () => server.kill() };
+}
+
+// What the page's origin keeps: each cache's name and its entries' addresses and bytes; what its
+// local storage and IndexedDB hold.
+const kept = (tab) => tab.evaluate(async () => ({
+    caches: await Promise.all((await caches.keys()).map(async (name) => [name, await Promise.all(
+        (await (await caches.open(name)).matchAll())
+            .map(async (r) => [r.url, [...new Uint8Array(await r.arrayBuffer())]]))])),
+    storage: localStorage.length, databases: (await indexedDB.databases()).length,
+}));
+
+test('the web app: its worker keeps exactly its files, it runs a whole job online and one offline, ' +
+    'keeps no byte of a document and can be installed', { skip: engine === 'webkit' }, async (t) => {
+    const server = await host(t, TV_APP);
+    const files = readdirSync(TV_APP).filter((name) => name !== 'sw.js');
+    const tab = await load(Desktop, false, server.url);
+    await until(tab, () => navigator.serviceWorker.controller?.state === 'activated');
+    await job(tab, 0, 'mouse');
+    // Only the app's files, byte for byte, in one cache; nothing else anywhere.
+    const { caches: [[name, entries], ...others], storage, databases } = await kept(tab);
+    assert.match(name, /^tarvix-vantor http:\/\/127\.0\.0\.1:\d+\/ 1\.0\.0-[0-9a-f]{16}$/);
+    assert.deepEqual({ others, storage, databases, entries: Object.fromEntries(entries) }, {
+        others: [], storage: 0, databases: 0, entries: Object.fromEntries(files.map((file) =>
+            [server.url + file, [...readFileSync(join(TV_APP, file))]])),
+    });
+    if (chromium) {
+        const cdp = await tab.page.createCDPSession();
+        assert.deepEqual(await cdp.send('Page.getInstallabilityErrors'), { installabilityErrors: [] });
+        // Each icon's width and height, as its PNG header gives them.
+        const { icons } = JSON.parse(readFileSync(join(TV_APP, 'manifest.webmanifest')));
+        assert.deepEqual(icons.map(({ src }) => readFileSync(join(TV_APP, src))).map((png) =>
+            `${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`), icons.map(({ sizes }) => sizes));
+    }
+    // With no network the largest document runs, the page having started again after the first
+    // job as the program would, and the worker starts the app anew.
+    server.close();
+    await job(tab, 4, 'mouse');
+    await tab.evaluate(() => setTimeout(() => location.reload()));
+    await watch(tab);
+    // The reload requests the page's files again, and its empty icon.
+    await tab.close(new RegExp(`^(loaded )?${server.url}(${files.join('|')})?$|^data:,$`));
+});
+
+test('a new version on the host: a later visit installs it, the next one runs it, and only its ' +
+    'cache stays', { skip: !chromium && 'the same worker' }, async (t) => {
+    const server = await host(t, TV_APP);
+    const tab = await load(Desktop, false, server.url);
+    await until(tab, () => navigator.serviceWorker.controller?.state === 'activated');
+    const [first] = await tab.evaluate(() => caches.keys());
+    // The same app with another build stamp.
+    const next = join(work, 'next');
+    execFileSync('python3', [join(source, 'web/page.py'), source, '311299',
+        join(dirname(TV_APP), 'tarvix-page.js'), join(work, 'next.html'), '1.0.0', next]);
+    server.to(next);
+    for (let visit = 0; visit < 2; visit++) { // the first installs it, the second runs it
+        await tab.evaluate(() => setTimeout(() => location.reload()));
+        await watch(tab);
+        await until(tab, (old) => caches.keys()
+            .then((names) => names.length === 1 && names[0] !== old), first);
+    }
+    await tab.click('#c4003');
+    assert.match(await tab.evaluate(() => document.querySelector('#box1003 .text').textContent), /\(311299\)/);
+    server.close();
+    await tab.close(new RegExp(`^(loaded )?${server.url}\\S*$|^data:,$`));
 });
