@@ -24,14 +24,17 @@ function catchMemory() {
     const Instance = WebAssembly.Instance;
     WebAssembly.Instance = function (module, imports) {
         const instance = new Instance(module, imports);
-        window.wasmMemory = Object.values(instance.exports).find((e) => e instanceof WebAssembly.Memory);
+        window.wasmMemory = Object.values(instance.exports)
+            .find((e) => e instanceof WebAssembly.Memory);
         return instance;
     };
 }
 
 for (const [engine, name] of [['chromium', 'Chromium'], ['firefox', 'Firefox']]) {
     const browser = await launch(engine);
-    const tab = await browser.open({ url: pathToFileURL(page).href, width: 600, height: 430, before: catchMemory });
+    const tab = await browser.open({
+        url: pathToFileURL(page).href, width: 600, height: 430, before: catchMemory,
+    });
     await until(tab, () => document.activeElement.id === 'c4002');
     // Bytes of the WebAssembly memory, and in Chromium of the JavaScript heap with the array
     // buffers, where the documents in the page's memory are held.
