@@ -8,7 +8,8 @@
 - web/page.css with a rule for each control's place in dialog units, on screens as wide as the
   dialog;
 - the module Emscripten built and web/page.js, in one script element;
-- a policy that runs only that script and that style (by their SHA-256) and connects nowhere.
+- a policy that runs only that script and that style (by their SHA-256) and connects nowhere
+  (policy).
 With a version and a folder, it also writes the web app into that folder: the same page as
 index.html, with its manifest, its icons and its worker (write_app).
     page.py SOURCE_DIR STAMP MODULE_JS OUT [VERSION APP_FOLDER]"""
@@ -106,6 +107,18 @@ def sha256(text):
     return "'sha256-" + base64.b64encode(hashlib.sha256(text.encode()).digest()).decode() + "'"
 
 
+def policy(script, style, app):
+    """The page's Content-Security-Policy: it runs only its own script and style (by their
+    SHA-256), shows images from data: URLs alone and connects nowhere. The web app's page also
+    takes from its own site its manifest, its worker and the manifest's icons, which a browser
+    takes as the page's images."""
+    own = " 'self'" if app else ""
+    return (f"default-src 'none'; script-src {sha256(script)} 'wasm-unsafe-eval'; "
+            f"style-src {sha256(style)}; img-src data:{own}; connect-src 'none'; "
+            "base-uri 'none'; form-action 'none'" +
+            ("; manifest-src 'self'; worker-src 'self'" if app else ""))
+
+
 def fill(text, tokens):
     for token, value in tokens.items():
         text = text.replace(token, value)
@@ -140,20 +153,15 @@ def main():
     script = module.read_text() + "\n" + (web / "page.js").read_text()
     if re.search(r"</script|<!--", script, re.I):
         sys.exit("page.py: the script holds text that would end its element early")
-    policy = (f"default-src 'none'; script-src {sha256(script)} 'wasm-unsafe-eval'; "
-              f"style-src {sha256(style)}; img-src data:; connect-src 'none'; "
-              "base-uri 'none'; form-action 'none'")
     title = html.escape(found["IDD_MAIN"]["caption"])
     template = (web / "page.html").read_text()
     parts = {"@TITLE@": title, "@CONTROLS@": controls, "@BOXES@": "\n".join(boxes),
              "@STYLE@": style, "@SCRIPT@": script}
-    page = fill(template, {"@POLICY@": policy, "@APP@": "", **parts})
+    page = fill(template, {"@POLICY@": policy(script, style, False), "@APP@": "", **parts})
     Path(out).write_text(page, encoding="utf-8")
-    # The web app's page names its manifest, and its policy lets it take that, its worker and
-    # the manifest's icons, which a browser takes as the page's images, from its own site.
+    # The web app's page names its manifest.
     if len(sys.argv) > 6:
-        app_policy = policy.replace("img-src data:", "img-src data: 'self'")
-        app = fill(template, {"@POLICY@": app_policy + "; manifest-src 'self'; worker-src 'self'",
+        app = fill(template, {"@POLICY@": policy(script, style, True),
                               "@APP@": '\n<link rel="manifest" href="manifest.webmanifest">',
                               **parts})
         write_app(Path(sys.argv[6]), web, app, title, sys.argv[5])
