@@ -183,10 +183,12 @@ document.addEventListener('drop', (event) => {
 // Emscripten's in-memory files grow by an eighth at a time once past 1 MB, each time into a new
 // copy: the output of the largest document would be copied a dozen times as its Run writes it.
 // The only file that the page writes in pieces is that output, as long as the document opened,
-// so a file that grows takes that room at once.
+// so a file that grows takes that room at once. A runtime of another make grows it its own way.
 function growOnce(memfs) {
-    const expand = memfs.expandFileStorage;
-    memfs.expandFileStorage = (node, size) => expand(node, Math.max(size, expected));
+    const expand = memfs?.expandFileStorage;
+    if (expand) {
+        memfs.expandFileStorage = (node, size) => expand(node, Math.max(size, expected));
+    }
 }
 
 // Served from a web host, the page that names its manifest is an app, whose worker keeps its
@@ -198,7 +200,7 @@ if (/^https?:$/.test(location.protocol) && document.querySelector('link[rel=mani
 
 Tarvix({ page }).ready.then((m) => {
     tarvix = m;
-    growOnce(tarvix.FS.filesystems.MEMFS);
+    growOnce(tarvix.FS.filesystems?.MEMFS);
     tarvix._tv_launch();
     focusFirst();
 });
