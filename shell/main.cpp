@@ -144,8 +144,8 @@ static bool RegisterTarvixClass() {
 
 // Declares the program aware of the screen's DPI, so that above 96 DPI Windows lays the dialog
 // out by its font at full resolution instead of stretching a 96-DPI bitmap of it. The calls are
-// looked up at run time: a system that lacks them (before Windows 10, or before Vista) starts
-// the program all the same, unaware.
+// looked up at run time, so that a system that lacks them starts the program all the same,
+// unaware: Windows XP has neither, Vista to 8.1 only the second.
 static void DeclareDpiAware() {
     HMODULE user32 = GetModuleHandleW(L"user32.dll");
     // Through void (*)(): a plain cast between unrelated function types draws a warning.
