@@ -38,6 +38,7 @@ let tarvix;
 let ended = false;
 let opened = 0; // documents chosen or dropped so far, and cancels: the latest of them counts
 let expected = 0; // bytes of the document opened, which is as long as its output
+let pressed = null; // the control pressed last, where the focus returns after a message
 
 // What the C++ front end calls (Module.page).
 const page = {
@@ -76,6 +77,22 @@ function focusFirst() {
     controls.find((c) => c.localName === 'button' && !c.disabled).focus();
 }
 
+// After a message the focus goes where the dialog's message box gives it back, not where the
+// browser would, to the element that had it: that one may be hidden or disabled by now, or be the
+// page's body where a click gives a button no focus (Safari). While the name box stays open on a
+// refused name, into its field with the name selected, to be typed over; else to the control
+// pressed, or to the first one if that one is disabled now.
+function refocus() {
+    if (nameBox.open) {
+        nameText.focus();
+        nameText.select();
+    } else if (pressed && !pressed.disabled) {
+        pressed.focus();
+    } else {
+        focusFirst();
+    }
+}
+
 // The dialog has ended after the closing message: a page cannot exit, so it offers the output
 // for download, forgets the document, the output and the password, and starts again.
 function finish() {
@@ -102,6 +119,8 @@ messageBox.addEventListener('close', () => {
         nextMessage();
     } else if (ended) {
         finish();
+    } else {
+        refocus();
     }
 });
 
@@ -159,6 +178,7 @@ byId('client').addEventListener('click', (event) => {
     if (!c) {
         return;
     }
+    pressed = c;
     if (c.dataset.ask === 'open') {
         picker.value = '';
         picker.click();

@@ -227,17 +227,26 @@ test('the limits, a document that cannot be read, a refused name and the cancels
         await expectScreen(tab, PasswordReady, basename(doc), 'out', 5);
     }
     assert.ok(!tab.held || await tab.held() < 2.8e6, 'big.bin kept');
-    // A refused name leaves the name box open; its cancel returns to Source chosen.
+    // A refused name, as typed, leaves the name box open and the focus in its field with the name
+    // selected, so that the next name typed replaces it. A name of 255 characters, longer than a
+    // path may be, closes the box and resets the target, the focus back on Save as. The focus
+    // moves once the page has seen the message close.
     await tab.click(SaveAs);
-    for (const name of ['', 'a/b', 'a\\b']) {
-        await tab.evaluate(() => (document.getElementById('name-text').value = ''));
+    for (const name of ['', 'a/b', 'a\\b', 'n'.repeat(255)]) {
         await tab.type(name);
+        assert.equal(await tab.evaluate(() => document.getElementById('name-text').value), name);
         await tab.click('#name button[value=save]');
-        assert.deepEqual(await message(tab, true),
-            ['Warring', "Please type a name for the 'new' document, without / or \\"]);
-        assert.ok(await tab.evaluate(() => document.getElementById('name').open));
-        await expectScreen(tab, PasswordReady, 'small', 'out', 5);
+        const kept = name.length < 255;
+        assert.deepEqual(await message(tab, true), ['Warring', kept
+            ? "Please type a name for the 'new' document, without / or \\"
+            : 'The save path is too long. Please choose a shorter one']);
+        await until(tab, (id) => document.activeElement.id === id, kept ? 'name-text' : 'c4006');
+        await expectScreen(tab, kept ? PasswordReady : SourceChosen, 'small',
+            ...(kept ? ['out', 5] : []));
     }
+    // From there Save as takes a name by the keyboard, which the box's cancel resets again.
+    await saveAs(tab, 'out', 'keyboard');
+    await tab.click(SaveAs);
     await tab.click('#name button[value=cancel]');
     await expectScreen(tab, SourceChosen, 'small');
     await open(tab, null, 'mouse');
