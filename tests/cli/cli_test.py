@@ -19,8 +19,7 @@ import termios
 from pathlib import Path
 
 launcher = [os.environ["TV_CLI_WRAPPER"]] if os.environ.get("TV_CLI_WRAPPER") else []
-# Wine refuses to write a read-only file even to root; QEMU, as the kernel, lets root write it.
-# Wine's prefix serves its owner alone, so only other launchers drop to user 65534.
+# Only Wine keeps even root from a read-only file; it serves the owner of its prefix alone.
 lets_root_write = "wine" not in "".join(launcher)
 program = launcher + [os.environ["TV_CLI"]]
 failures = []

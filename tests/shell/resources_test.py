@@ -2,18 +2,33 @@
 """What the resource compiler or the build could get wrong in tarvix-vantor.exe, not a second
 copy of its resource script: the dialogs' styles, fonts, class and IDs, no control outside its
 dialog or over another, the texts' line ends and build stamp, the icon group, the language and no
-other resource; and the DPI calls looked up by name, not imported. resources_test.py PROGRAM"""
+other resource; and the DPI calls looked up by name. Given the console program too,
+that both start on Windows XP SP3: they declare Windows 5.1 and import only names checked against
+what XP SP3 exports, in ../data/xp-sp3/DLL.txt. resources_test.py PROGRAM [CONSOLE-PROGRAM]"""
 import os
 import re
 import struct
 import subprocess
 import sys
 import time
+from pathlib import Path
 
 import pefile
 
 path = sys.argv[1]
 failures = []
+for program in sys.argv[2:] and sys.argv[1:]:
+    pe = pefile.PE(program)
+    header = pe.OPTIONAL_HEADER
+    if (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion,
+            header.MajorSubsystemVersion, header.MinorSubsystemVersion) != (5, 1, 5, 1):
+        failures.append(f"{program}: not for Windows 5.1")
+    for dll in pe.DIRECTORY_ENTRY_IMPORT:
+        listed = Path(__file__).parent.parent / "data/xp-sp3" / dll.dll.decode().lower()
+        listed = listed.with_suffix(".txt")
+        known = listed.read_text().split("\n") if listed.exists() else []
+        failures += [f"{program}: {(i.name or b'#%d' % i.ordinal).decode()} is not on {listed}"
+                     for i in dll.imports if not i.name or i.name.decode() not in known]
 
 
 def check(ok, what):
@@ -117,10 +132,9 @@ check(all(struct.unpack_from("<IiiHH", image) == (40, size, 2 * size, 1, bits)
 check(images[-1][:8] == b"\x89PNG\r\n\x1a\n" and
       struct.unpack_from(">IIBB", images[-1], 16) == (256, 256, 8, 6), "256 x 256 RGBA PNG")
 
-# Imported, the DPI calls would keep the program from starting on a system that lacks them.
-imported = {i.name for dll in pe.DIRECTORY_ENTRY_IMPORT for i in dll.imports}
+# Looked up, not imported (which the release's import lists hold), the DPI calls let a system
+# that lacks them start the program.
 for name in (b"SetProcessDpiAwarenessContext", b"SetProcessDPIAware"):
-    check(name not in imported and b"\0" + name + b"\0" in pe.get_memory_mapped_image(),
-          f"{name} not looked up")
+    check(b"\0" + name + b"\0" in pe.get_memory_mapped_image(), f"{name} not looked up")
 print("\n".join(failures))
 sys.exit(1 if failures else 0)
