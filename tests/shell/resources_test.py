@@ -17,23 +17,11 @@ import pefile
 
 path = sys.argv[1]
 failures = []
-for program in sys.argv[2:] and sys.argv[1:]:
-    pe = pefile.PE(program)
-    header = pe.OPTIONAL_HEADER
-    if (header.MajorOperatingSystemVersion, header.MinorOperatingSystemVersion,
-            header.MajorSubsystemVersion, header.MinorSubsystemVersion) != (5, 1, 5, 1):
-        failures.append(f"{program}: not for Windows 5.1")
-    for dll in pe.DIRECTORY_ENTRY_IMPORT:
-        listed = Path(__file__).parent.parent / "data/xp-sp3" / dll.dll.decode().lower()
-        listed = listed.with_suffix(".txt")
-        known = listed.read_text().split("\n") if listed.exists() else []
-        failures += [f"{program}: {(i.name or b'#%d' % i.ordinal).decode()} is not on {listed}"
-                     for i in dll.imports if not i.name or i.name.decode() not in known]
 
 
 def check(ok, what):
     if not ok:
-        failures.append(f"{path}: {what}")
+        failures.append(what)
 
 
 def sz_or_ord(data, at):
@@ -136,5 +124,14 @@ check(images[-1][:8] == b"\x89PNG\r\n\x1a\n" and
 # that lacks them start the program.
 for name in (b"SetProcessDpiAwarenessContext", b"SetProcessDPIAware"):
     check(b"\0" + name + b"\0" in pe.get_memory_mapped_image(), f"{name} not looked up")
+for program in sys.argv[2:] and sys.argv[1:]:
+    h = (pe := pefile.PE(program)).OPTIONAL_HEADER
+    check((h.MajorOperatingSystemVersion, h.MinorOperatingSystemVersion, h.MajorSubsystemVersion,
+           h.MinorSubsystemVersion) == (5, 1, 5, 1), f"{program}: not for Windows 5.1")
+    for d in pe.DIRECTORY_ENTRY_IMPORT:
+        listed = Path(__file__).parents[1] / f"data/xp-sp3/{d.dll[:-4].decode().lower()}.txt"
+        known = listed.read_text().split("\n") if listed.exists() else []
+        failures += [f"{program}: {(i.name or b'#%d' % i.ordinal).decode()} is not on {listed}"
+                     for i in d.imports if not i.name or i.name.decode() not in known]
 print("\n".join(failures))
 sys.exit(1 if failures else 0)
