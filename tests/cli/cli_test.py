@@ -214,13 +214,14 @@ with tempfile.TemporaryDirectory() as d:
             failures.append(f"signals after the prompt: ignored {ignored:x}, caught {caught:x}")
         # The output reaches the disk before its move, and its folder after the move; with
         # standard input closed, each takes descriptor 0.
+        os.chmod("out.bin", 0o640)  # the prompt's output, replaced, keeps its mode on descriptor 0
         subprocess.run(["strace", "-y", "-o", "calls", "-e", "trace=fsync,rename,renameat,"
                         "renameat2", *program, *keys(" BNB)C ")], stdout=subprocess.DEVNULL,
                        preexec_fn=lambda: os.close(0))
         order = re.findall(r"^(\w+)\(([^)]*)\)", Path("calls").read_text(), re.M)
         if order != [("fsync", f"0<{d}/~tv0.tmp>"), ("rename", '"~tv0.tmp", "out.bin"'),
-                     ("fsync", f"0<{d}>")]:
-            failures.append(f"syncs and moves: {order}")
+                     ("fsync", f"0<{d}>")] or os.stat("out.bin").st_mode & 0o777 != 0o640:
+            failures.append(f"syncs, moves and mode: {order}")
         # The manual page: mandoc finds nothing to warn of, and it names every option of --help.
         page = os.environ["TV_MAN"]
         out = lambda *command: subprocess.run(command, capture_output=True, text=True).stdout
